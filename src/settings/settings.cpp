@@ -1,0 +1,47 @@
+#include "settings/settings.h"
+
+#include "platform/numeric.h"
+
+namespace orbisette {
+namespace {
+
+// An integer setting: the text read as a number and rounded down. A failed
+// reading leaves target untouched.
+void LoadWhole(std::int16_t& target, const std::string& text, std::int16_t whenEmpty, char separator) {
+  if (text.empty()) {
+    target = whenEmpty;
+    return;
+  }
+  if (auto number = ParseNumber(text, separator)) {
+    if (auto whole = FloorToInt16(*number)) target = *whole;
+  }
+}
+
+}  // namespace
+
+void LoadSettings(Settings& settings, const SettingsSources& sources) {
+  const char sep = sources.decimalSeparator;
+  LoadWhole(settings.BgmKind, sources.readKey(KeyBgmKind), 0, sep);
+  LoadWhole(settings.BgmRepeat, sources.readKey(KeyBgmRepeat), 0, sep);
+
+  const std::string file = sources.readKey(KeyBgmFile);
+  settings.BgmFile = file;
+  if (!file.empty() && !sources.fileExists(file)) settings.BgmFile.clear();
+  if (settings.BgmFile.empty() && settings.BgmKind == BgmMusicFile) settings.BgmKind = BgmNone;
+
+  const std::string speed = sources.readKey(KeyMoveSpeed);
+  if (speed.empty()) {
+    settings.MoveSpeed = DefaultMoveSpeed;
+  } else if (auto number = ParseNumber(speed, sep)) {
+    if (auto single = ToSingle(*number)) settings.MoveSpeed = *single;
+  }
+
+  LoadWhole(settings.Rebound, sources.readKey(KeyRebound), DefaultRebound, sep);
+}
+
+std::string SettingsNumberText(long long value) {
+  std::string digits = std::to_string(value);
+  return value < 0 ? digits : " " + digits;
+}
+
+}  // namespace orbisette

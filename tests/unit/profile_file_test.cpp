@@ -1,0 +1,198 @@
+#include "settings/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "settings/settings.h"
+
+namespace orbisette {
+namespace {
+
+TEST(ProfileRead, FindsValuesTheWayProfileFunctionsDo) {
+  const std::string file =
+      "; comment line\r\n"
+      "[Other]\r\n"
+      "Speed=99\r\n"
+      "[section]\r\n"
+      "  speed =  42  \r\n"
+      "Quoted=\"C:\\My Music\\a.mp3\"\r\n"
+      "Single='x'\r\n"
+      "Half=\"x\r\n"
+      "NoValue\r\n"
+      "Empty=\r\n"
+      "Speed=7\r\n"
+      "Eq=a=b\r\n"
+      "[ Third ]\n"
+      "k=lf only\n"
+      "last=no line end";
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"Section", "Speed", "42"},           // case-blind names, spaces trimmed, first key wins
+      {"Other", "SPEED", "99"},
+      {"Section", "Quoted", "C:\\My Music\\a.mp3"},
+      {"Section", "Single", "x"},
+      {"Section", "Half", "\"x"},
+      {"Section", "NoValue", ""},
+      {"Section", "Empty", ""},
+      {"Section", "Eq", "a=b"},
+      {"Section", "Missing", ""},
+      {"Missing", "Speed", ""},
+      {"Third", "k", "lf only"},
+      {"third", "LAST", "no line end"},
+      {"Section", "; comment line", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+    EXPECT_EQ(ReadProfileValue(file, c.section, c.key), c.value);
+  }
+}
+
+TEST(ProfileRead, JapaneseKeysCompareTrailBytesExactly) {
+  // 移動速度 ends in the trail byte 0x78 ('x'); the character 0x93 0x58 ends in
+  // 'X'. Folding the trail byte would make them the same key.
+  const std::string file = "[Section]\r\n\x88\xDA\x93\xAE\x91\xAC\x93\x58=1\r\n" + std::string(KeyMoveSpeed) + "=2\r\n";
+  EXPECT_EQ(ReadProfileValue(file, "Section", KeyMoveSpeed), "2");
+  EXPECT_EQ(ReadProfileValue("[SECTION]\nbgm\x8B\xE6\x95\xAA= 1\n", "Section", KeyBgmKind), "1");
+}
+
+TEST(ProfileRead, CutsValuesTo255Bytes) {
+  const std::string longValue(300, 'a');
+  EXPECT_EQ(ReadProfileValue("[S]\nk=" + longValue + "\n", "S", "k"), std::string(255, 'a'));
+  EXPECT_EQ(ReadProfileValue("[S]\nk=" + std::string(255, 'b') + "\n", "S", "k").size(), 255u);
+}
+
+TEST(ProfileWrite, KeepsEveryOtherLineByteForByte) {
+  const std::string before =
+      "; written by hand\r\n"
+      "[Other]\r\n"
+      "Keep=me\r\n"
+      "\r\n"
+      "[Section]\r\n"
+      "Unknown=1\r\n"
+      "\x88\xDA\x93\xAE\x91\xAC\x93\x78= 15\r\n"
+      "; trailing comment\r\n"
+      "\r\n"
+      "[Last]\r\n"
+      "x=y";
+  auto changed = WithProfileValue(before, "Section", KeyMoveSpeed, " 42");
+  ASSERT_TRUE(changed);
+  std::string expected = before;
+  expected.replace(expected.find("= 15"), 4, "= 42");
+  EXPECT_EQ(*changed, expected);
+
+  auto added = WithProfileValue(before, "Section", KeyRebound, " 0");
+  ASSERT_TRUE(added);
+  std::string expectedAdded = before;
+  expectedAdded.insert(expectedAdded.find("\r\n\r\n[Last]") + 2, std::string(KeyRebound) + "= 0\r\n");
+  EXPECT_EQ(*added, expectedAdded);
+}
+
+TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
+  const struct {
+    const char* before;
+    const char* after;
+  } cases[] = {
+      {"", "[S]\r\nk= 1\r\n"},
+      {"[A]\nx=1\n", "[A]\nx=1\n[S]\nk= 1\n"},
+      {"[A]\r\nx=1", "[A]\r\nx=1\r\n[S]\r\nk= 1\r\n"},
+      {"[S]\r\nk=0", "[S]\r\nk= 1"},
+      {"[S]\nj=0", "[S]\nj=0\nk= 1\n"},
+      {"[s]\r\n  K = 5 \r\n", "[s]\r\n  K= 1\r\n"},
+      {"[S]\r\n[S]\r\nk=2\r\n", "[S]\r\n[S]\r\nk= 1\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before);
+    EXPECT_EQ(WithProfileValue(c.before, "S", "k", " 1"), std::optional<std::string>(c.after));
+  }
+}
+
+TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
+  const struct {
+    std::string section, key, value;
+  } cases[] = {
+      {"S", "k", "a\r\n[Evil]"}, {"S", "k", std::string("a\0b", 3)}, {"S", "k=x", "1"},
+      {"S]", "k", "1"},          {"S", "", "1"},                       {"", "k", "1"},
+      {"S", "a\nb", "1"},        {"S", ";k", "1"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithProfileValue("[S]\nk=0\n", c.section, c.key, c.value), std::nullopt) << c.section << "/" << c.key;
+  }
+}
+
+// Files in memory, failing where a test asks.
+class MemoryStore : public FileStore {
+ public:
+  std::map<std::filesystem::path, std::string> files;
+  std::optional<std::filesystem::path> unreadable;
+  std::size_t writeLimit = std::string::npos;  // bytes written before the "disk" is full
+  bool replaceFails = false;
+
+  ReadResult Read(const std::filesystem::path& file) override {
+    if (unreadable == file) return {ReadStatus::Failed, {}};
+    auto it = files.find(file);
+    if (it == files.end()) return {ReadStatus::Missing, {}};
+    return {ReadStatus::Ok, it->second};
+  }
+  bool WriteAll(const std::filesystem::path& file, std::string_view bytes) override {
+    files[file] = std::string(bytes.substr(0, writeLimit));
+    return bytes.size() <= writeLimit;
+  }
+  bool Replace(const std::filesystem::path& source, const std::filesystem::path& target) override {
+    if (replaceFails) return false;
+    files[target] = files[source];
+    files.erase(source);
+    return true;
+  }
+  void Remove(const std::filesystem::path& file) override { files.erase(file); }
+};
+
+const std::filesystem::path kIni = "app/Orbisette.ini";
+
+TEST(IniFile, WrittenValuesReadBack) {
+  MemoryStore store;
+  EXPECT_EQ(ReadIniValue(store, SettingsSection, KeyBgmKind, kIni), "");
+  const std::pair<std::string_view, std::string> values[] = {
+      {KeyBgmKind, " 2"}, {KeyBgmRepeat, " 0"}, {KeyBgmFile, "C:\\Music\\\x8B\xC8.mp3"},
+      {KeyMoveSpeed, " 42"}, {KeyRebound, "-1"},
+  };
+  for (const auto& [key, value] : values) ASSERT_TRUE(WriteIniValue(store, SettingsSection, key, value, kIni));
+  for (const auto& [key, value] : values) {
+    std::string trimmed = value[0] == ' ' ? value.substr(1) : value;
+    EXPECT_EQ(ReadIniValue(store, SettingsSection, key, kIni), trimmed);
+  }
+  EXPECT_EQ(store.files.size(), 1u) << "the temporary file is gone";
+  EXPECT_NE(store.files[kIni].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
+}
+
+TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
+  const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n; mine\r\n";
+  const struct {
+    const char* what;
+    std::size_t writeLimit;
+    bool replaceFails;
+    bool unreadable;
+  } failures[] = {
+      {"disk full half-way", 10, false, false},
+      {"disk full before anything", 0, false, false},
+      {"rename refused", std::string::npos, true, false},
+      {"old file unreadable", std::string::npos, false, true},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.what);
+    MemoryStore store;
+    store.files[kIni] = old;
+    store.writeLimit = f.writeLimit;
+    store.replaceFails = f.replaceFails;
+    if (f.unreadable) store.unreadable = kIni;
+    EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
+    EXPECT_EQ(store.files[kIni], old);
+    EXPECT_EQ(store.files.count(TemporaryPathFor(kIni)), 0u) << "no temporary file left behind";
+  }
+}
+
+}  // namespace
+}  // namespace orbisette
