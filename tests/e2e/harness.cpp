@@ -1,0 +1,229 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace e2e {
+namespace {
+
+std::wstring ThisProgramDirectory() {
+  wchar_t buffer[MAX_PATH * 2] = {};
+  const DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH * 2);
+  std::wstring path(buffer, n);
+  return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::wstring CurrentTestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (!info) return L"outside";
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  std::wstring wide;
+  for (char c : name) wide += (c == '/' || c == '\\' || c == ':') ? L'_' : static_cast<wchar_t>(c);
+  return wide;
+}
+
+}  // namespace
+
+std::wstring BuildDirectory() { return ThisProgramDirectory(); }
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout, std::chrono::milliseconds step) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(step);
+  }
+}
+
+bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+      } while (::FindNextFileW(find, &data));
+      ::FindClose(find);
+    }
+    ::RemoveDirectoryW(path.c_str());
+  } else {
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(path.c_str());
+  }
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  ::CloseHandle(h);
+  return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << "cannot write the test file";
+  DWORD wrote = 0;
+  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+  ::CloseHandle(h);
+}
+
+std::vector<std::wstring> Snapshot(const std::wstring& dir) {
+  std::vector<std::wstring> entries;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((dir + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    entries.push_back(name + L" " + std::to_wstring(data.nFileSizeLow) + L" " +
+                      std::to_wstring(data.ftLastWriteTime.dwLowDateTime));
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      for (auto& inner : Snapshot(dir + L"\\" + name)) entries.push_back(name + L"\\" + inner);
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return entries;
+}
+
+MarkerWindow::MarkerWindow(const wchar_t* title) {
+  // A plain static control needs no class of our own; hidden windows are found too.
+  hwnd_ = ::CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                            ::GetModuleHandleW(nullptr), nullptr);
+}
+
+MarkerWindow::~MarkerWindow() {
+  if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  const std::wstring directory = program.substr(0, program.find_last_of(L'\\'));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                       &si, &pi)) {
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    id_ = pi.dwProcessId;
+  }
+}
+
+SaverProcess::~SaverProcess() {
+  if (!process_) return;
+  if (!Exited()) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 5000);
+  }
+  ::CloseHandle(process_);
+}
+
+bool SaverProcess::WaitForExit(std::chrono::milliseconds timeout) {
+  return process_ && ::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+bool SaverProcess::Exited() const { return !process_ || ::WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
+
+DWORD SaverProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) ::GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+std::vector<HWND> SaverProcess::Windows() const {
+  struct Search {
+    DWORD id;
+    std::vector<HWND> found;
+  } search{id_, {}};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->id) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::chrono::milliseconds SaverProcess::CpuTime() const {
+  FILETIME created, exited, kernel, user;
+  if (!process_ || !::GetProcessTimes(process_, &created, &exited, &kernel, &user)) return {};
+  auto ticks = [](const FILETIME& ft) {
+    return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  };
+  return std::chrono::milliseconds((ticks(kernel) + ticks(user)) / 10000);
+}
+
+AppFolder::AppFolder(bool withImage) {
+  ::CreateDirectoryW(L"C:\\orbisette-e2e", nullptr);
+  path_ = L"C:\\orbisette-e2e\\" + CurrentTestName();
+  RemoveTree(path_);
+  RemoveTree(InstallDir);
+  ::CreateDirectoryW(path_.c_str(), nullptr);
+  const std::wstring build = BuildDirectory();
+  ::CopyFileW((build + L"\\Orbisette.scr").c_str(), Program().c_str(), FALSE);
+  if (withImage) ::CopyFileW((build + L"\\Orbisette.dll").c_str(), File(L"Orbisette.dll").c_str(), FALSE);
+}
+
+AppFolder::~AppFolder() {
+  RemoveTree(path_);
+  RemoveTree(InstallDir);
+}
+
+std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId) {
+  std::vector<MessageBoxInfo> boxes;
+  struct Search {
+    DWORD id;
+    std::vector<MessageBoxInfo>* out;
+  } search{processId, &boxes};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        wchar_t cls[64] = {};
+        ::GetClassNameW(hwnd, cls, 64);
+        if (owner != s->id || std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
+        MessageBoxInfo info{hwnd, {}, {}};
+        wchar_t caption[256] = {};
+        ::GetWindowTextW(hwnd, caption, 256);
+        info.caption = caption;
+        // The message text is the box's static control 0xFFFF.
+        wchar_t text[512] = {};
+        ::GetDlgItemTextW(hwnd, 0xFFFF, text, 512);
+        info.text = text;
+        s->out->push_back(info);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return boxes;
+}
+
+void AnswerOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+void MoveCursor(int x, int y) { ::SetCursorPos(x, y); }
+
+void PressEscape() {
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = VK_ESCAPE;
+  inputs[1] = inputs[0];
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace e2e

@@ -1,0 +1,100 @@
+// The Wine harness plays the screen-saver host: it lays out an application
+// folder with Orbisette.scr, starts the program with a command line and looks at
+// what a user and the host would see, through the Win32 API alone.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+// Where the harness found the freshly built program and its ball image.
+std::wstring BuildDirectory();
+
+// Polls until done() or the timeout; true when done() held.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds step = 20ms);
+
+bool PathExists(const std::wstring& path);
+void RemoveTree(const std::wstring& path);
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+// The names, sizes and write times of every file under dir, for "nothing changed" checks.
+std::vector<std::wstring> Snapshot(const std::wstring& dir);
+
+// A top-level window of a given title, owned by the harness, for the
+// single-instance guard to find.
+class MarkerWindow {
+ public:
+  explicit MarkerWindow(const wchar_t* title);
+  MarkerWindow(const MarkerWindow&) = delete;
+  MarkerWindow& operator=(const MarkerWindow&) = delete;
+  ~MarkerWindow();
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// One started copy of the program; ended by force if it outlives its test.
+class SaverProcess {
+ public:
+  SaverProcess(const std::wstring& program, const std::wstring& arguments);
+  SaverProcess(const SaverProcess&) = delete;
+  SaverProcess& operator=(const SaverProcess&) = delete;
+  ~SaverProcess();
+
+  bool started() const { return process_ != nullptr; }
+  DWORD id() const { return id_; }
+  bool WaitForExit(std::chrono::milliseconds timeout);
+  bool Exited() const;
+  DWORD ExitCode() const;
+  // The process's top-level windows (visible or not).
+  std::vector<HWND> Windows() const;
+  // The CPU time the process has used so far.
+  std::chrono::milliseconds CpuTime() const;
+  HANDLE handle() const { return process_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// A fresh application folder for one test: C:\orbisette-e2e\<name>, holding a
+// copy of Orbisette.scr and, unless told otherwise, the ball image. C:\v_lumo is
+// removed before each test so that every test sees its own install.
+class AppFolder {
+ public:
+  explicit AppFolder(bool withImage = true);
+  ~AppFolder();
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
+  std::wstring Program() const { return File(L"Orbisette.scr"); }
+
+ private:
+  std::wstring path_;
+};
+
+inline constexpr wchar_t InstallDir[] = L"C:\\v_lumo";
+inline constexpr wchar_t InstalledImage[] = L"C:\\v_lumo\\Orbisette.dll";
+
+// Message boxes (#32770) that belong to a process, with their text.
+struct MessageBoxInfo {
+  HWND hwnd;
+  std::wstring caption;
+  std::wstring text;
+};
+std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId);
+void AnswerOk(HWND box);
+
+// Input as a user gives it.
+void MoveCursor(int x, int y);
+void PressEscape();
+
+}  // namespace e2e

@@ -1,0 +1,93 @@
+// Start-up as the screen-saver host drives it: the single-instance guard, the
+// mode letters and the installation of the ball image.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr auto kQuickExit = 8000ms;  // a Wine process start is well under a second
+
+// Starts the program; if it begins a run, ends it with Escape as a user would.
+void StartAndEnd(const AppFolder& app, const std::wstring& arguments) {
+  SaverProcess saver(app.Program(), arguments);
+  ASSERT_TRUE(saver.started());
+  WaitUntil([&] { return saver.Exited() || ::FindWindowW(nullptr, L"Orbisette_Main") != nullptr; }, 10s);
+  if (!saver.Exited()) {
+    WaitUntil([&] { return saver.Exited() || ::IsWindowVisible(::FindWindowW(nullptr, L"Orbisette_Main")); }, 10s);
+    PressEscape();
+  }
+  ASSERT_TRUE(saver.WaitForExit(10s)) << "the program did not end";
+}
+
+struct GuardCase {
+  const wchar_t* marker;
+  const wchar_t* arguments;
+};
+
+class SingleInstanceGuard : public ::testing::TestWithParam<GuardCase> {};
+
+TEST_P(SingleInstanceGuard, EndsAtOnceAndTouchesNothing) {
+  AppFolder app;
+  WriteBytes(app.File(L"Orbisette.ini"), "[Section]\r\nx=1\r\n");
+  const auto before = Snapshot(app.path());
+  MarkerWindow marker(GetParam().marker);
+
+  SaverProcess saver(app.Program(), GetParam().arguments);
+  ASSERT_TRUE(saver.started());
+  ASSERT_TRUE(saver.WaitForExit(kQuickExit)) << "a second copy kept running";
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_EQ(Snapshot(app.path()), before);
+  EXPECT_FALSE(PathExists(InstallDir));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommandLine, SingleInstanceGuard,
+    ::testing::Values(GuardCase{L"Orbisette_Main", L"/s"}, GuardCase{L"Orbisette_Main", L"/c"},
+                      GuardCase{L"Orbisette_Main", L"/p 1234"}, GuardCase{L"Orbisette_Main", L""},
+                      GuardCase{L"<Orbisette>", L"/s"}, GuardCase{L"<Orbisette>", L"/c"},
+                      GuardCase{L"<Orbisette>", L"/p 1234"}, GuardCase{L"<Orbisette>", L""}));
+
+TEST(ModeLetter, LettersWithoutABranchEndAtOnceWithoutInstalling) {
+  for (const wchar_t* arguments : {L"/A", L"S", L"-x", L"/?"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
+    AppFolder app;
+    const auto before = Snapshot(app.path());
+    SaverProcess saver(app.Program(), arguments);
+    ASSERT_TRUE(saver.WaitForExit(kQuickExit));
+    EXPECT_EQ(saver.ExitCode(), 0u);
+    EXPECT_FALSE(PathExists(InstallDir));
+    EXPECT_EQ(Snapshot(app.path()), before);
+  }
+}
+
+TEST(Install, TheRunCopiesTheImageOverAnEarlierCopy) {
+  for (const wchar_t* arguments : {L"/s", L"-S", L""}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
+    AppFolder app;
+    ::CreateDirectoryW(InstallDir, nullptr);
+    WriteBytes(InstalledImage, "an older picture");
+    StartAndEnd(app, arguments);
+    EXPECT_EQ(ReadBytes(InstalledImage), ReadBytes(app.File(L"Orbisette.dll")));
+  }
+}
+
+TEST(Install, CreatesTheInstallFolder) {
+  AppFolder app;
+  ASSERT_FALSE(PathExists(InstallDir));
+  StartAndEnd(app, L"/s");
+  EXPECT_EQ(ReadBytes(InstalledImage), ReadBytes(app.File(L"Orbisette.dll")));
+}
+
+TEST(Install, WithoutAnImageBesideTheProgramAnEarlierCopyStays) {
+  AppFolder app(/*withImage=*/false);
+  ::CreateDirectoryW(InstallDir, nullptr);
+  const std::string earlier = ReadBytes(BuildDirectory() + L"\\Orbisette.dll");
+  WriteBytes(InstalledImage, earlier);
+  StartAndEnd(app, L"/s");
+  EXPECT_EQ(ReadBytes(InstalledImage), earlier);
+}
+
+}  // namespace
+}  // namespace e2e
