@@ -5,6 +5,7 @@
 
 #include "platform/paths.h"
 #include "platform/text_win32.h"
+#include "saver/saver_window_win32.h"
 #include "settings/file_store_win32.h"
 #include "settings/profile_file.h"
 #include "startup/command_line.h"
@@ -61,6 +62,8 @@ void Main() {
   if (letter == L"S") program::CursorShowCount = ::ShowCursor(FALSE);
 
   InstallBallImage();
+
+  LoadSaverWindow();
 }
 
 }  // namespace

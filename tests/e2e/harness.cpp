@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cwctype>
 #include <thread>
+#include <vector>
 
 namespace e2e {
 namespace {
@@ -213,14 +217,50 @@ std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId) {
   return boxes;
 }
 
+std::optional<HostProcessStats> HostStatsOf(const std::wstring& program) {
+  std::string wanted;
+  for (wchar_t c : program) wanted += static_cast<char>(::towlower(c));
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(L"Z:\\proc\\*", &data);
+  if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<HostProcessStats> found;
+  do {
+    const std::wstring pid = data.cFileName;
+    if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    const std::wstring dir = L"Z:\\proc\\" + pid;
+    std::string cmdline = ReadBytes(dir + L"\\cmdline");
+    cmdline = cmdline.substr(0, cmdline.find('\0'));
+    for (char& c : cmdline) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    if (cmdline != wanted) continue;
+    // utime and stime are the 14th and 15th fields; the name in parentheses may hold blanks.
+    const std::string stat = ReadBytes(dir + L"\\stat");
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    HostProcessStats stats;
+    unsigned long long utime = 0, stime = 0;
+    if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime, &stime) ==
+        2) {
+      stats.cpuTicks = utime + stime;
+    }
+    const std::string status = ReadBytes(dir + L"\\status");
+    const std::size_t rss = status.find("VmRSS:");
+    if (rss != std::string::npos) stats.residentKiB = std::strtoull(status.c_str() + rss + 6, nullptr, 10);
+    found = stats;
+  } while (!found && ::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return found;
+}
+
 void AnswerOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
 void MoveCursor(int x, int y) { ::SetCursorPos(x, y); }
 
-void PressEscape() {
+void PressEscape() { PressKey(VK_ESCAPE); }
+
+void PressKey(WORD virtualKey) {
   INPUT inputs[2] = {};
   inputs[0].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = VK_ESCAPE;
+  inputs[0].ki.wVk = virtualKey;
   inputs[1] = inputs[0];
   inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
   ::SendInput(2, inputs, sizeof(INPUT));

@@ -93,8 +93,19 @@ struct MessageBoxInfo {
 std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId);
 void AnswerOk(HWND box);
 
+// What the host kernel knows of a program running under Wine, read through
+// Wine's Z: drive from /proc: CPU time in clock ticks (100 per second) and
+// resident memory. Wine reports neither GDI objects nor another process's
+// times, so these stand in; on Windows there is no /proc and the result is empty.
+struct HostProcessStats {
+  unsigned long long cpuTicks = 0;
+  unsigned long long residentKiB = 0;
+};
+std::optional<HostProcessStats> HostStatsOf(const std::wstring& program);
+
 // Input as a user gives it.
 void MoveCursor(int x, int y);
 void PressEscape();
+void PressKey(WORD virtualKey);
 
 }  // namespace e2e

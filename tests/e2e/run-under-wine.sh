@@ -1,11 +1,12 @@
 #!/bin/bash
-# Runs the Wine harness on a virtual display in a private Wine prefix, twice:
-# once in the default locale, once with the ANSI code page 932 for the
-# cross-checks of the settings file format. Leaves no Wine process or X server
-# behind. Usage: run-under-wine.sh BUILD_DIR [gtest args...]
+# Runs the end-to-end tests on a virtual display in a private Wine prefix: the
+# screenshot check, the Wine harness in the default locale, and the harness's
+# settings-format checks again with the ANSI code page 932. Leaves no Wine
+# process or X server behind. Usage: run-under-wine.sh BUILD_DIR [gtest args...]
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 shift
+e2e_dir=$(cd "$(dirname "$0")" && pwd)
 harness="$build_dir/orbisette_e2e.exe"
 [ -f "$harness" ] || { echo "no harness at $harness: build the mingw preset first" >&2; exit 2; }
 
@@ -18,24 +19,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
-inner=$(mktemp /tmp/orbisette-wine-inner.XXXXXX.sh)
-trap 'cleanup; rm -f "$inner"' EXIT
-cat > "$inner" <<'INNER'
+xvfb-run -a -s '-screen 0 1024x768x24' bash -s "$harness" "$e2e_dir" "$build_dir" "$@" <<'INNER'
 set -u
-harness=$1; shift
+harness=$1 e2e_dir=$2 build_dir=$3
+shift 3
 wineboot -i >/dev/null 2>&1
 # Without a window manager Wine waits for each hidden or destroyed window unless
 # its windows are unmanaged; with it, input and window ends are immediate.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wineserver -w
 status=0
+echo "== the screenshot check =="
+timeout -k 10 120 "$e2e_dir/screenshot-check.sh" "$build_dir" "$build_dir/screenshots/balls-over-magenta.png" || status=$?
+echo "== the Wine harness =="
 timeout -k 10 1500 wine "$harness" --gtest_color=no "$@" || status=$?
 wineserver -k 2>/dev/null; wineserver -w
-if [ $status -eq 0 ]; then
-  echo "== the settings format under code page 932 =="
-  LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 timeout -k 10 300 wine "$harness" --gtest_color=no --gtest_filter='CodePage932.*' || status=$?
-fi
+echo "== the settings format under code page 932 =="
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 timeout -k 10 300 wine "$harness" --gtest_color=no --gtest_filter='CodePage932.*' || status=$?
 wineserver -k 2>/dev/null
 exit $status
 INNER
-xvfb-run -a -s '-screen 0 1024x768x24' bash "$inner" "$harness" "$@"

@@ -1,0 +1,264 @@
+// The run as the host and the user see it: ten layered ball windows over the
+// desktop that move, the cursor parked in its corner, and the run's end on mouse
+// movement or Escape.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+#include "harness.h"
+
+#include <psapi.h>  // after <windows.h>
+
+namespace e2e {
+namespace {
+
+constexpr int kBallSide = 147;
+
+struct ScreenSize {
+  int width = ::GetSystemMetrics(SM_CXSCREEN);
+  int height = ::GetSystemMetrics(SM_CYSCREEN);
+};
+
+std::wstring TitleOf(HWND hwnd) {
+  wchar_t title[256] = {};
+  ::GetWindowTextW(hwnd, title, 256);
+  return title;
+}
+
+std::vector<HWND> VisibleWindows(const SaverProcess& saver) {
+  std::vector<HWND> visible;
+  for (HWND hwnd : saver.Windows()) {
+    if (::IsWindowVisible(hwnd)) visible.push_back(hwnd);
+  }
+  return visible;
+}
+
+bool TenBallsShown(const SaverProcess& saver) { return VisibleWindows(saver).size() == 10; }
+
+// A run started by the host; ended by force if the test has not ended it.
+class Run : public ::testing::Test {
+ protected:
+  void Start(const std::wstring& arguments = L"/s") {
+    saver_.emplace(app_.Program(), arguments);
+    ASSERT_TRUE(saver_->started());
+    ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(*saver_) || saver_->Exited(); }, 20s))
+        << "the ten ball windows did not appear";
+    ASSERT_FALSE(saver_->Exited()) << "the run ended by itself";
+  }
+  SaverProcess& saver() { return *saver_; }
+
+  void ExpectEndsWithin(std::chrono::milliseconds limit) {
+    const auto begin = std::chrono::steady_clock::now();
+    ASSERT_TRUE(saver_->WaitForExit(limit)) << "the run did not end";
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
+    std::printf("    the run ended %lld ms after the input\n", static_cast<long long>(took.count()));
+    EXPECT_EQ(saver_->ExitCode(), 0u);
+    EXPECT_TRUE(saver_->Windows().empty()) << "windows left behind";
+  }
+
+  AppFolder app_;
+  std::optional<SaverProcess> saver_;
+  ScreenSize screen_;
+};
+
+TEST_F(Run, TenLayeredTopmostBallWindowsThatMove) {
+  Start();
+  const std::vector<HWND> windows = VisibleWindows(saver());
+  int mainWindows = 0;
+  int untitled = 0;
+  std::vector<RECT> before;
+  for (HWND hwnd : windows) {
+    const std::wstring title = TitleOf(hwnd);
+    mainWindows += title == L"Orbisette_Main";
+    untitled += title.empty();
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    before.push_back(r);
+    EXPECT_EQ(r.right - r.left, kBallSide);
+    EXPECT_EQ(r.bottom - r.top, kBallSide);
+    const LONG_PTR ex = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_LAYERED) << "not layered";
+    EXPECT_TRUE(ex & WS_EX_TOPMOST) << "not topmost";
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW) << "would get a taskbar button";
+    EXPECT_FALSE(ex & WS_EX_APPWINDOW) << "would get a taskbar button";
+    EXPECT_FALSE(::GetWindowLongPtrW(hwnd, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) << "has a border";
+    // A ball may overhang the left and top edge by 280 twips (19 px) and reaches
+    // the right and bottom bound with its 120-pixel ball.
+    EXPECT_GE(r.left, -20);
+    EXPECT_GE(r.top, -20);
+    EXPECT_LE(r.left, screen_.width - 119);
+    EXPECT_LE(r.top, screen_.height - 119);
+  }
+  EXPECT_EQ(mainWindows, 1);
+  EXPECT_EQ(untitled, 9);
+
+  std::this_thread::sleep_for(500ms);
+  int moved = 0;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    RECT r{};
+    ::GetWindowRect(windows[i], &r);
+    moved += r.left != before[i].left || r.top != before[i].top;
+  }
+  EXPECT_EQ(moved, 10) << "every ball moves at the default speed";
+
+  PressEscape();
+  ExpectEndsWithin(3s);
+}
+
+TEST_F(Run, TheCursorRestsInTheBottomRightCorner) {
+  MoveCursor(100, 100);
+  Start();
+  POINT p{};
+  ::GetCursorPos(&p);
+  EXPECT_EQ(p.x, screen_.width - 1);
+  EXPECT_EQ(p.y, screen_.height - 1);
+  PressEscape();
+  ExpectEndsWithin(3s);
+}
+
+struct CursorCase {
+  int dx;  // pixels left of the right edge
+  int dy;  // pixels above the bottom edge
+  bool ends;
+};
+
+class CursorLimit : public Run, public ::testing::WithParamInterface<CursorCase> {};
+
+TEST_P(CursorLimit, EndsOnlyBeyondThirtyPixels) {
+  Start();
+  MoveCursor(screen_.width - GetParam().dx, screen_.height - GetParam().dy);
+  if (GetParam().ends) {
+    ExpectEndsWithin(1500ms);
+  } else {
+    EXPECT_FALSE(saver().WaitForExit(1s)) << "the run ended inside the corner";
+    EXPECT_TRUE(TenBallsShown(saver()));
+    PressEscape();
+    ExpectEndsWithin(3s);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corner, CursorLimit,
+                         ::testing::Values(CursorCase{30, 1, false}, CursorCase{1, 30, false},
+                                           CursorCase{30, 30, false}, CursorCase{31, 1, true},
+                                           CursorCase{1, 31, true}, CursorCase{500, 400, true}));
+
+TEST_F(Run, ASecondStartLeavesTheRunAlone) {
+  Start();
+  const auto shown = VisibleWindows(saver());
+  const std::set<HWND> first(shown.begin(), shown.end());
+  SaverProcess second(app_.Program(), L"/s");
+  ASSERT_TRUE(second.WaitForExit(8s));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_FALSE(saver().Exited());
+  const auto now = VisibleWindows(saver());
+  EXPECT_EQ(std::set<HWND>(now.begin(), now.end()), first);
+  PressEscape();
+  ExpectEndsWithin(3s);
+}
+
+// With no image installed every ball window says so in a message box while the
+// run starts; the animation timer already ticks underneath.
+TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
+  AppFolder app(/*withImage=*/false);
+  SaverProcess run(app.Program(), L"/s");
+  ASSERT_TRUE(run.started());
+  int boxes = 0;
+  WaitUntil(
+      [&] {
+        for (const auto& box : MessageBoxesOf(run.id())) {
+          EXPECT_EQ(box.text, L"イメージの取得に失敗しました2");
+          EXPECT_EQ(box.caption, L"Orbisette");
+          if (boxes == 0) {
+            PressKey(VK_RETURN);  // the first as a user answers it: Enter, the mouse stays put
+          } else {
+            AnswerOk(box.hwnd);
+          }
+          EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box.hwnd); }, 5s)) << "the box stayed";
+          ++boxes;
+        }
+        return boxes >= 10 || run.Exited();
+      },
+      30s, 50ms);
+  EXPECT_EQ(boxes, 10);
+  ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(run); }, 10s)) << "the run did not go on";
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(MessageBoxesOf(run.id()).empty()) << "a further box";
+  for (HWND hwnd : VisibleWindows(run)) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.right - r.left, kBallSide);  // plain borderless windows now
+  }
+  PressEscape();
+  ASSERT_TRUE(run.WaitForExit(3s));
+  EXPECT_TRUE(run.Windows().empty());
+}
+
+TEST(RunWithoutImage, MovingTheMouseToTheFirstBoxEndsTheRun) {
+  AppFolder app(/*withImage=*/false);
+  SaverProcess run(app.Program(), L"/s");
+  std::vector<MessageBoxInfo> boxes;
+  ASSERT_TRUE(WaitUntil([&] { return !(boxes = MessageBoxesOf(run.id())).empty(); }, 20s));
+  RECT r{};
+  ::GetWindowRect(boxes.front().hwnd, &r);
+  MoveCursor((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ASSERT_TRUE(run.WaitForExit(3s)) << "ticks under the box did not end the run";
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Windows().empty());
+}
+
+TEST_F(Run, ResourcesStayFlatOverThirtySeconds) {
+  Start();
+  struct Sample {
+    DWORD gdi, user;
+    unsigned long long residentKiB;
+  };
+  auto sample = [&] {
+    const auto host = HostStatsOf(app_.Program());
+    return Sample{::GetGuiResources(saver().handle(), GR_GDIOBJECTS),
+                  ::GetGuiResources(saver().handle(), GR_USEROBJECTS), host ? host->residentKiB : 0};
+  };
+  std::this_thread::sleep_for(2s);
+  const Sample first = sample();
+  if (PathExists(L"Z:\\proc")) {
+    ASSERT_GT(first.residentKiB, 0u) << "the saver's host process was not found";
+  }
+  std::this_thread::sleep_for(30s);
+  const Sample last = sample();
+  std::printf("    over 30 s: GDI objects %lu -> %lu, USER objects %lu -> %lu, resident KiB %llu -> %llu\n", first.gdi,
+              last.gdi, first.user, last.user, first.residentKiB, last.residentKiB);
+  // Under Wine GetGuiResources answers 0 for every process; the resident memory
+  // of the Linux process then shows a leak instead.
+  EXPECT_EQ(last.gdi, first.gdi);
+  EXPECT_EQ(last.user, first.user);
+  EXPECT_LE(last.residentKiB, first.residentKiB + 1024) << "memory grows while the balls move";
+  EXPECT_FALSE(saver().Exited());
+  PressEscape();
+  ExpectEndsWithin(3s);
+}
+
+// Figures, not verdicts: how long the run takes to appear and what it costs.
+TEST_F(Run, FiguresStartupAndCpu) {
+  const auto begin = std::chrono::steady_clock::now();
+  Start();
+  const auto shown = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
+  std::printf("    process start to ten visible windows: %lld ms\n", static_cast<long long>(shown.count()));
+  const auto before = HostStatsOf(app_.Program());
+  const auto cpuBefore = saver().CpuTime();
+  std::this_thread::sleep_for(5s);
+  const auto after = HostStatsOf(app_.Program());
+  if (before && after) {
+    std::printf("    CPU time per second of run (host process, 10 ms ticks): %llu ms\n",
+                (after->cpuTicks - before->cpuTicks) * 10 / 5);
+  } else {
+    std::printf("    CPU time per second of run: %lld ms\n",
+                static_cast<long long>((saver().CpuTime() - cpuBefore).count() / 5));
+  }
+  PressEscape();
+  ExpectEndsWithin(3s);
+}
+
+}  // namespace
+}  // namespace e2e

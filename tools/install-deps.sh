@@ -1,0 +1,25 @@
+#!/bin/bash
+# Installs what building and testing Orbisette needs on Debian 12: the native
+# toolchain and test libraries, MinGW-w64, Wine, a virtual X display, and the
+# Japanese locale for the code page 932 checks. Safe to run again.
+set -euo pipefail
+packages=(
+  cmake g++ make googletest libgtest-dev libbenchmark-dev libpng-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+)
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+  $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
+echo "dependencies ready"
