@@ -15,7 +15,8 @@ struct Line {
 
 std::vector<Line> SplitLines(std::string_view contents) {
   std::vector<Line> lines;
-  std::size_t pos = 0;
+  // A byte-order mark some editors put first is not part of the first line.
+  std::size_t pos = contents.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   while (pos < contents.size()) {
     std::size_t nl = contents.find('\n', pos);
     std::size_t next = nl == std::string_view::npos ? contents.size() : nl + 1;

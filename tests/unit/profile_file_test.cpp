@@ -59,6 +59,11 @@ TEST(ProfileRead, JapaneseKeysCompareTrailBytesExactly) {
   EXPECT_EQ(ReadProfileValue("[SECTION]\nbgm\x8B\xE6\x95\xAA= 1\n", "Section", KeyBgmKind), "1");
 }
 
+TEST(ProfileRead, AnEditorsByteOrderMarkIsNotPartOfTheFirstSection) {
+  EXPECT_EQ(ReadProfileValue("\xEF\xBB\xBF[Section]\r\nk=1\r\n", "Section", "k"), "1");
+  EXPECT_EQ(WithProfileValue("\xEF\xBB\xBF[S]\nk=1\n", "S", "k", "2"), std::optional<std::string>("\xEF\xBB\xBF[S]\nk=2\n"));
+}
+
 TEST(ProfileRead, CutsValuesTo255Bytes) {
   const std::string longValue(300, 'a');
   EXPECT_EQ(ReadProfileValue("[S]\nk=" + longValue + "\n", "S", "k"), std::string(255, 'a'));
