@@ -172,7 +172,9 @@ TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
           EXPECT_EQ(box.text, L"イメージの取得に失敗しました2");
           EXPECT_EQ(box.caption, L"Orbisette");
           if (boxes == 0) {
-            PressKey(VK_RETURN);  // the first as a user answers it: Enter, the mouse stays put
+            // The first as a user answers it: Enter, with the mouse left where it is.
+            ::SetForegroundWindow(box.hwnd);
+            PressKey(VK_RETURN);
           } else {
             AnswerOk(box.hwnd);
           }
