@@ -43,7 +43,11 @@ convert -size 1024x768 gradient:'#5b8fc7-#16324f' \
   -fill '#d0d7de' -draw 'rectangle 0,728 1024,768' "$desktop"
 wine "$root/build/mingw/Orbisette.scr" /s &
 for _ in $(seq 1 100); do
-  [ "$(xwininfo -root -tree | grep -c ' 147x147+')" -ge 10 ] && break
+  shown=0
+  for id in $(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .* 147x147+.*/\1/p'); do
+    xwininfo -id "$id" | grep -q 'Map State: IsViewable' && shown=$((shown + 1))
+  done
+  [ $shown -ge 10 ] && break
   sleep 0.2
 done
 # The wallpaper goes down once Wine is up, which paints the root black as it starts.

@@ -15,9 +15,17 @@ printf '[Section]\r\n\x88\xDA\x93\xAE\x91\xAC\x93\x78= 0\r\n' > "$app/Orbisette.
 
 convert -size "$(xwininfo -root | sed -n 's/.*geometry \([0-9]*x[0-9]*\).*/\1/p')" xc:'#ff00ff' "$app/desktop.png"
 wine "$app/Orbisette.scr" /s &
+# The ball windows once all ten are mapped: left and top of each.
+viewable_balls() {
+  local id geometry
+  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .* \(147x147+-\{0,1\}[0-9]*+-\{0,1\}[0-9]*\) .*/\1 \2/p' |
+    while read -r id geometry; do
+      xwininfo -id "$id" | grep -q 'Map State: IsViewable' && sed 's/147x147+\(-\{0,1\}[0-9]*\)+\(-\{0,1\}[0-9]*\)/\1 \2/' <<<"$geometry"
+    done
+}
 balls=()
 for _ in $(seq 1 100); do
-  mapfile -t balls < <(xwininfo -root -tree | sed -n 's/.* 147x147+\(-\{0,1\}[0-9]*\)+\(-\{0,1\}[0-9]*\) .*/\1 \2/p')
+  mapfile -t balls < <(viewable_balls)
   [ ${#balls[@]} -ge 10 ] && break
   sleep 0.2
 done
@@ -43,7 +51,7 @@ covered() {  # covered X Y SELF: is (X, Y) inside a ball window other than SELF?
   return 1
 }
 pixel() { convert "$out" -format "%[hex:p{$1,$2}]" info: | cut -c1-6; }
-corners=0 clear=0 centres=0 painted=0
+corners=0 clear=0 centres=0 painted=0 wrong=""
 for ((i = 0; i < ${#balls[@]}; i++)); do
   read -r x y <<<"${balls[$i]}"
   for point in "2 2" "144 2" "2 144" "144 144" "60 60"; do
@@ -51,14 +59,18 @@ for ((i = 0; i < ${#balls[@]}; i++)); do
     px=$((x + dx)) py=$((y + dy))
     (( px >= 0 && py >= 0 && px < width && py < height )) || continue
     covered $px $py $i && continue
+    colour=$(pixel $px $py)
     if [ "$point" = "60 60" ]; then
-      centres=$((centres + 1)); [ "$(pixel $px $py)" != "FF00FF" ] && painted=$((painted + 1))
+      centres=$((centres + 1))
+      if [ "$colour" != "FF00FF" ]; then painted=$((painted + 1)); else wrong+=" centre($px,$py)=$colour"; fi
     else
-      corners=$((corners + 1)); [ "$(pixel $px $py)" = "FF00FF" ] && clear=$((clear + 1))
+      corners=$((corners + 1))
+      if [ "$colour" = "FF00FF" ]; then clear=$((clear + 1)); else wrong+=" corner($px,$py)=$colour"; fi
     fi
   done
 done
 echo "screenshot $out: ${#balls[@]} ball windows; $clear of $corners uncovered window corners show the desktop, $painted of $centres uncovered centres show a ball"
+[ -z "$wrong" ] || echo "pixels that are wrong:$wrong"
 status=0
 [ ${#balls[@]} -eq 10 ] || { echo "FAILED: expected 10 ball windows"; status=1; }
 [ $corners -ge 4 ] && [ $clear -eq $corners ] || { echo "FAILED: a ball window's corner hides the desktop"; status=1; }
