@@ -126,6 +126,8 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
+  // Like the platform's buffer, the value ends at a NUL byte.
+  value = value.substr(0, value.find('\0'));
   return std::string(value.substr(0, MaxProfileValueBytes));
 }
 
