@@ -24,7 +24,7 @@ void RegisterOnce(WNDPROC windowProc) {
 
 }  // namespace
 
-BallWindow::BallWindow(std::wstring name, std::wstring caption) : name_(std::move(name)), caption_(std::move(caption)) {}
+BallWindow::BallWindow(std::wstring caption) : caption_(std::move(caption)) {}
 
 BallWindow::~BallWindow() { Unload(); }
 

@@ -20,15 +20,14 @@ inline constexpr int BallWindowSide = 147;
 
 class BallWindow {
  public:
-  // name: the window's name in the program (Orbisette_01 …); caption: its title.
-  BallWindow(std::wstring name, std::wstring caption);
+  // caption: the window's title (empty for Orbisette_01 to Orbisette_09).
+  explicit BallWindow(std::wstring caption);
   BallWindow(const BallWindow&) = delete;
   BallWindow& operator=(const BallWindow&) = delete;
   virtual ~BallWindow();
 
   bool loaded() const { return hwnd_ != nullptr; }
   HWND hwnd() const { return hwnd_; }
-  const std::wstring& name() const { return name_; }
 
   // Creates the window, hidden, and makes it a ball (its load). A missing image
   // shows its message box here, before Load returns.
@@ -48,7 +47,6 @@ class BallWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-  std::wstring name_;
   std::wstring caption_;
   HWND hwnd_ = nullptr;
 };

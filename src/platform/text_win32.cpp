@@ -13,16 +13,6 @@ std::wstring FromAnsi(std::string_view ansi) {
   return out;
 }
 
-std::string ToAnsi(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n =
-      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 char LocaleDecimalSeparator() {
   wchar_t buffer[8] = {};
   if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) == 2 && buffer[0] > 0 && buffer[0] < 0x80) {

@@ -8,7 +8,6 @@
 namespace orbisette {
 
 std::wstring FromAnsi(std::string_view ansi);
-std::string ToAnsi(std::wstring_view wide);
 
 // The decimal separator of the user's locale, when it is one ASCII character;
 // "." otherwise.

@@ -39,7 +39,6 @@ class unique_any {
 inline void CloseHandleQuietly(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void DeleteDcQuietly(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void DeleteBitmapQuietly(HBITMAP bitmap) noexcept { ::DeleteObject(bitmap); }
-inline void DestroyWindowQuietly(HWND hwnd) noexcept { ::DestroyWindow(hwnd); }
 
 using unique_handle = unique_any<HANDLE, CloseHandleQuietly>;
 // CreateFile says "none" with INVALID_HANDLE_VALUE, most other calls with null;
@@ -47,7 +46,6 @@ using unique_handle = unique_any<HANDLE, CloseHandleQuietly>;
 inline HANDLE NullIfInvalid(HANDLE h) noexcept { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
 using unique_hdc = unique_any<HDC, DeleteDcQuietly>;
 using unique_hbitmap = unique_any<HBITMAP, DeleteBitmapQuietly>;
-using unique_hwnd = unique_any<HWND, DestroyWindowQuietly>;
 
 // GetDC / ReleaseDC.
 class ScopedGetDC {

@@ -5,7 +5,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-#include <string>
 
 #include "layered/ball_window_win32.h"
 #include "saver/ball_table.h"
@@ -48,10 +47,9 @@ float SecondsSinceMidnight() {
 
 class SaverWindow final : public BallWindow {
  public:
-  SaverWindow() : BallWindow(L"Orbisette_Main", SaverCaption) {
-    for (std::size_t i = 0; i < balls_.size(); ++i) {
-      balls_[i] = std::make_unique<BallWindow>(L"Orbisette_0" + std::to_wstring(i + 1), L"");
-    }
+  SaverWindow() : BallWindow(SaverCaption) {
+    // Orbisette_01 to Orbisette_09, untitled.
+    for (auto& ball : balls_) ball = std::make_unique<BallWindow>(L"");
   }
 
   void LoadAndStart() {
@@ -101,8 +99,7 @@ class SaverWindow final : public BallWindow {
     BallLayer = std::make_unique<OrbisetteLayered>();
     BallLayer->MakeTrans(BallImagePath, hwnd());
 
-    Balls.emplace();
-    Balls->fill(BallState{0, 0, 0, 0});
+    Balls.emplace();  // every field 0
     Pi = MakePi();
     TimeSeededRandom random(SecondsSinceMidnight());
     PlaceBalls(*Balls, screen.width, screen.height, program::settings.MoveSpeed, random);

@@ -13,11 +13,8 @@ constexpr auto kQuickExit = 8000ms;  // a Wine process start is well under a sec
 void StartAndEnd(const AppFolder& app, const std::wstring& arguments) {
   SaverProcess saver(app.Program(), arguments);
   ASSERT_TRUE(saver.started());
-  WaitUntil([&] { return saver.Exited() || ::FindWindowW(nullptr, L"Orbisette_Main") != nullptr; }, 10s);
-  if (!saver.Exited()) {
-    WaitUntil([&] { return saver.Exited() || ::IsWindowVisible(::FindWindowW(nullptr, L"Orbisette_Main")); }, 10s);
-    PressEscape();
-  }
+  WaitUntil([&] { return saver.Exited() || ::IsWindowVisible(::FindWindowW(nullptr, L"Orbisette_Main")); }, 10s);
+  if (!saver.Exited()) PressEscape();
   ASSERT_TRUE(saver.WaitForExit(10s)) << "the program did not end";
 }
 
