@@ -94,7 +94,7 @@ class SaverWindow final : public BallWindow {
     // bottom-right pixel; moving it about 30 pixels away ends the run.
     const CursorParkPoint park =
         CursorParkPointFor(screen.width, screen.height, screen.twipsPerPixelX, screen.twipsPerPixelY);
-    program::ApiResult = ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
+    ApiResult = ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
 
     BallLayer = std::make_unique<OrbisetteLayered>();
     BallLayer->MakeTrans(BallImagePath, hwnd());
@@ -132,7 +132,7 @@ class SaverWindow final : public BallWindow {
     }
 
     POINT cursor{0, 0};  // a failed read leaves (0, 0), far outside the corner
-    program::ApiResult = ::GetCursorPos(&cursor);
+    ApiResult = ::GetCursorPos(&cursor);
     const RunEndReason reason =
         EndOfRunTest(CursorPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen.width, screen.height,
                      screen.twipsPerPixelX, screen.twipsPerPixelY);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/api_result.h"
 #include "settings/settings.h"
 
 namespace orbisette::program {
@@ -16,8 +17,6 @@ inline Settings settings;
 // The display counter ShowCursor returned when the start-up hid the cursor
 // ("S" only); the run end hands it back to ShowCursor.
 inline std::int32_t CursorShowCount = 0;
-// The last platform call's result, kept for a debugger's eyes; nothing decides on it.
-inline std::int32_t ApiResult = 0;
 inline HINSTANCE instance = nullptr;
 
 // The argument text of this process's command line.

@@ -1,0 +1,37 @@
+// Twips and pixels. The program keeps form positions and sizes in twips
+// (1/1440 inch) and talks to the window system in pixels; the screen's logical
+// DPI links the two, per axis (15 twips a pixel at 96 DPI). Portable.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace orbisette {
+
+inline constexpr double TwipsPerInch = 1440.0;
+inline constexpr double DefaultTwipsPerPixel = 15.0;  // 96 DPI
+
+// The horizontal and vertical factors, never one number for both axes.
+struct TwipsPerPixel {
+  double X = DefaultTwipsPerPixel;
+  double Y = DefaultTwipsPerPixel;
+};
+
+// 1440 / DPI for each axis; an axis whose DPI is not positive keeps 15.
+TwipsPerPixel TwipsPerPixelForDpi(int dpiX, int dpiY);
+
+// The screen as the run sees it: its size in twips and the factors it came from.
+struct ScreenGeometry {
+  double WidthTwips = 0;
+  double HeightTwips = 0;
+  TwipsPerPixel PerPixel;
+};
+
+// A screen of widthPixels x heightPixels at the given factors.
+ScreenGeometry ScreenFromPixels(int widthPixels, int heightPixels, TwipsPerPixel perPixel);
+
+// A length in twips as whole pixels, nearest, halves to even; empty when it does
+// not fit 32 bits.
+std::optional<std::int32_t> TwipsToPixels(double twips, double twipsPerPixel);
+
+}  // namespace orbisette
