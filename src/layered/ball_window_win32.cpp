@@ -1,88 +1,52 @@
 #include "layered/ball_window_win32.h"
 
-#include "startup/program_win32.h"
+#include "startup/names.h"
 
 namespace orbisette {
 namespace {
 
-constexpr wchar_t kClassName[] = L"OrbisetteBall";
-
-void RegisterOnce(WNDPROC windowProc) {
-  static const bool registered = [windowProc] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = program::instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    // What a ball shows when its picture could not be loaded: the button face.
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
-}
+// What a ball shows when its picture could not be loaded: the button face.
+constexpr WindowClass BallClass{L"OrbisetteBall", COLOR_BTNFACE + 1};
 
 }  // namespace
 
-BallWindow::BallWindow(std::wstring caption) : caption_(std::move(caption)) {}
-
-BallWindow::~BallWindow() { Unload(); }
-
-void BallWindow::Create() {
-  if (hwnd_) return;
-  RegisterOnce(&BallWindow::WindowProc);
+bool BallWindow::Create() noexcept {
   // WS_POPUP: no border or caption, the picture is the whole window.
   // WS_EX_TOOLWINDOW so that no ball gets a taskbar button.
-  ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, caption_.c_str(), WS_POPUP, 0, 0, BallWindowSide, BallWindowSide,
-                    nullptr, nullptr, program::instance, this);
+  return Window::Create(BallClass, WindowCreation{.ExStyle = WS_EX_TOOLWINDOW,
+                                                  .Caption = Caption,
+                                                  .Style = WS_POPUP,
+                                                  .Width = BallWindowSide,
+                                                  .Height = BallWindowSide});
 }
 
 void BallWindow::Load() {
-  if (hwnd_) return;
-  Create();
-  if (!hwnd_) return;
+  if (!Exists()) return;
   BallLayer = std::make_unique<OrbisetteLayered>();
-  BallLayer->MakeTrans(BallImagePath, hwnd_);
+  BallLayer->MakeTrans(InstalledImagePath, Handle());
 }
 
-void BallWindow::Move(int x, int y) {
-  Load();
-  if (hwnd_) ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void BallWindow::Move(int x, int y) noexcept {
+  if (Exists()) ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void BallWindow::Show() {
-  if (hwnd_) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+void BallWindow::Show() noexcept {
+  if (Exists()) ::ShowWindow(Handle(), SW_SHOWNORMAL);
 }
 
-void BallWindow::Unload() {
-  if (!hwnd_) return;
+void BallWindow::Unload() noexcept {
+  if (!Exists()) return;
   if (BallLayer) BallLayer->UnloadPNGForm();
-  ::DestroyWindow(hwnd_);
+  Destroy();
 }
 
 LRESULT BallWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  LRESULT result = 0;
+  if (Listener && Listener->OnBallMessage(Handle(), message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_CLOSE: return 0;  // a ball goes only when the run ends
-    default: return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    default: return Window::HandleMessage(message, wParam, lParam);
   }
-}
-
-LRESULT CALLBACK BallWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<BallWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    program::NoteWindowCreated();
-  }
-  auto* self = reinterpret_cast<BallWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    program::NoteWindowDestroyed();
-    return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace orbisette

@@ -1,54 +1,56 @@
 // A ball window: a borderless 147 x 147 window without a taskbar button that,
-// once loaded, shows the ball picture through its own OrbisetteLayered. The nine
-// balls Orbisette_01 to Orbisette_09 are plain instances; the saver window
-// Orbisette_Main is one too, with timers of its own (see SaverWindow).
+// once loaded, shows the ball picture through its own OrbisetteLayered. The run
+// holds ten of them: Orbisette_Main (ball 0, which carries the run's timers and
+// hands its messages to the run) and the untitled Orbisette_01 to Orbisette_09.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
-#include <string>
 
 #include "layered/orbisette_layered_win32.h"
+#include "platform/window_win32.h"
 
 namespace orbisette {
 
-// The image every ball window loads, installed there by the start-up.
-inline constexpr wchar_t BallImagePath[] = L"C:\\v_lumo\\Orbisette.dll";
 // The window's side in pixels (2205 twips at 15 twips per pixel).
 inline constexpr int BallWindowSide = 147;
 
-class BallWindow {
+// Who hears a ball window's messages before the window does: the run, for ball 0.
+class BallWindowListener {
  public:
-  // caption: the window's title (empty for Orbisette_01 to Orbisette_09).
-  explicit BallWindow(std::wstring caption);
-  BallWindow(const BallWindow&) = delete;
-  BallWindow& operator=(const BallWindow&) = delete;
-  virtual ~BallWindow();
-
-  bool loaded() const { return hwnd_ != nullptr; }
-  HWND hwnd() const { return hwnd_; }
-
-  // Creates the window, hidden, and makes it a ball (its load). A missing image
-  // shows its message box here, before Load returns.
-  void Load();
-  // Moves the window's top-left to (x, y) pixels, loading it first if needed.
-  void Move(int x, int y);
-  void Show();
-  // Releases the picture and destroys the window (its unload). Nothing when not loaded.
-  void Unload();
+  // True when the message was handled and result holds the answer.
+  virtual bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept = 0;
 
  protected:
-  // Creates the window only; the saver window starts its timer between this and
-  // its own load work.
-  void Create();
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-  std::unique_ptr<OrbisetteLayered> BallLayer;
+  ~BallWindowListener() = default;
+};
+
+class BallWindow final : public Window {
+ public:
+  // caption: "Orbisette_Main" for ball 0, empty for the others.
+  explicit BallWindow(const wchar_t* caption = L"", BallWindowListener* listener = nullptr)
+      : Caption(caption), Listener(listener) {}
+
+  // Creates the window, hidden, without its picture. WM_CREATE reaches the
+  // listener inside. False when the window could not be made.
+  bool Create() noexcept;
+  // Makes the created window a ball: a new BallLayer draws the picture (its
+  // load). A missing image shows its message box before this returns.
+  void Load();
+  // Moves the window's top-left to (x, y) pixels; nothing when it does not exist.
+  void Move(int x, int y) noexcept;
+  void Show() noexcept;
+  // Releases the picture, then destroys the window (its unload). Nothing when
+  // not created.
+  void Unload() noexcept;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-  std::wstring caption_;
-  HWND hwnd_ = nullptr;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+
+  const wchar_t* Caption;
+  BallWindowListener* Listener;
+  std::unique_ptr<OrbisetteLayered> BallLayer;
 };
 
 }  // namespace orbisette

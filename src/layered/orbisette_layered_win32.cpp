@@ -1,35 +1,20 @@
 #include "layered/orbisette_layered_win32.h"
 
-#include "layered/gdiplus_flat_win32.h"
+#include "platform/gdiplus_flat_win32.h"
 #include "platform/numeric.h"
+#include "startup/names.h"
 
-#include <utility>
 
 namespace orbisette {
 namespace {
 
-constexpr BYTE kAcSrcOver = 0;   // AC_SRC_OVER
-constexpr BYTE kAcSrcAlpha = 1;  // AC_SRC_ALPHA: the bitmap carries premultiplied alpha
-
-// GDI+ objects of one MakeTrans call, released together on every way out.
-struct DrawingObjects {
-  gdiplus::Graphics* graphics = nullptr;
-  gdiplus::Image* image = nullptr;
-  ~DrawingObjects() {
-    if (image) GdipDisposeImage(image);
-    if (graphics) GdipDeleteGraphics(graphics);
-  }
-};
+constexpr BYTE AcSrcOver = 0;   // AC_SRC_OVER
+constexpr BYTE AcSrcAlpha = 1;  // AC_SRC_ALPHA: the bitmap carries premultiplied alpha
 
 }  // namespace
 
-OrbisetteLayered::OrbisetteLayered() {
-  const gdiplus::StartupInput input;
-  if (GdiplusStartup(&GdipToken, &input, nullptr) == 0) {
-    gdiplusStarted_ = true;
-  } else {
-    ::MessageBoxW(nullptr, L"Error loading GDI+!", L"GDI Plus Error", MB_OK | MB_ICONERROR);
-  }
+OrbisetteLayered::OrbisetteLayered() : GdipToken(StartGdiplus()) {
+  if (!GdipToken) ::MessageBoxW(nullptr, L"Error loading GDI+!", L"GDI Plus Error", MB_OK | MB_ICONERROR);
 }
 
 OrbisetteLayered::~OrbisetteLayered() { UnloadPNGForm(); }
@@ -62,26 +47,28 @@ bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
   // All zero, fully transparent black, until the picture is drawn.
   DibBitmap.reset(::CreateDIBSection(MemDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, nullptr,
                                      nullptr, 0));
-  OldBitmap = ::SelectObject(MemDC.get(), DibBitmap.get());
+  OldBitmap = unique_select_object(MemDC.get(), DibBitmap.get());
 
-  DrawingObjects drawing;
-  if (GdipCreateFromHDC(MemDC.get(), &drawing.graphics) != 0) {
-    drawing.graphics = nullptr;
+  // The GDI+ objects of this call go on every way out.
+  gdiplus::Graphics* graphicsOut = nullptr;
+  if (!GdipToken || GdipCreateFromHDC(MemDC.get(), &graphicsOut) != 0) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました1", ProgramTitle, MB_OK);
     return false;
   }
-  if (GdipLoadImageFromFile(imagePath.c_str(), &drawing.image) != 0) {
-    drawing.image = nullptr;
+  unique_gdip_graphics graphics(graphicsOut);
+  gdiplus::Image* imageOut = nullptr;
+  if (GdipLoadImageFromFile(imagePath.c_str(), &imageOut) != 0) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました2", ProgramTitle, MB_OK);
     return false;
   }
+  unique_gdip_image image(imageOut);
   UINT imageWidth = 0;
   UINT imageHeight = 0;
-  GdipGetImageHeight(drawing.image, &imageHeight);
-  GdipGetImageWidth(drawing.image, &imageWidth);
+  GdipGetImageHeight(image.get(), &imageHeight);
+  GdipGetImageWidth(image.get(), &imageWidth);
   // Its own size at the top-left: a larger picture is cut, a smaller one leaves
   // a transparent band at the right and bottom.
-  GdipDrawImageRect(drawing.graphics, drawing.image, 0.0f, 0.0f, static_cast<float>(imageWidth),
+  GdipDrawImageRect(graphics.get(), image.get(), 0.0f, 0.0f, static_cast<float>(imageWidth),
                     static_cast<float>(imageHeight));
 
   // WS_EX_LAYERED: the system shows the bitmap handed over below, with its alpha.
@@ -93,14 +80,14 @@ bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
   ::GetClientRect(window, &inner);
   POINT source{0, 0};
   SIZE size{inner.right - inner.left, inner.bottom - inner.top};
-  BlendFunc.BlendOp = kAcSrcOver;
+  BlendFunc.BlendOp = AcSrcOver;
   BlendFunc.BlendFlags = 0;
   BlendFunc.SourceConstantAlpha = 255;
-  BlendFunc.AlphaFormat = kAcSrcAlpha;
+  BlendFunc.AlphaFormat = AcSrcAlpha;
 
   // The image and graphics go now; the bitmap stays for the window's life.
-  GdipDisposeImage(std::exchange(drawing.image, nullptr));
-  GdipDeleteGraphics(std::exchange(drawing.graphics, nullptr));
+  image.reset();
+  graphics.reset();
 
   ScopedGetDC windowDC(window);
   ::UpdateLayeredWindow(window, windowDC.get(), nullptr, &size, MemDC.get(), &source, 0, &BlendFunc, ULW_ALPHA);
@@ -108,12 +95,9 @@ bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
 }
 
 void OrbisetteLayered::UnloadPNGForm() {
-  if (gdiplusStarted_) {
-    GdiplusShutdown(GdipToken);
-    gdiplusStarted_ = false;
-  }
-  if (MemDC && OldBitmap) ::SelectObject(MemDC.get(), OldBitmap);  // the earlier bitmap goes back
-  OldBitmap = nullptr;
+  // GDI+ first, then the earlier bitmap back, the bitmap, and its DC last.
+  GdipToken.reset();
+  OldBitmap.reset();
   DibBitmap.reset();
   MemDC.reset();
 }

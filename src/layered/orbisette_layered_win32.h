@@ -37,12 +37,9 @@ class OrbisetteLayered {
   unique_hdc MemDC;
   unique_hbitmap DibBitmap;
   BLENDFUNCTION BlendFunc{};
-  ULONG_PTR GdipToken = 0;
-  HGDIOBJ OldBitmap = nullptr;
-  bool gdiplusStarted_ = false;
+  unique_gdiplus_token GdipToken;
+  // DibBitmap selected into MemDC; releasing it puts the earlier bitmap back.
+  unique_select_object OldBitmap;
 };
-
-// The caption of the image-failure boxes.
-inline constexpr wchar_t ProgramTitle[] = L"Orbisette";
 
 }  // namespace orbisette

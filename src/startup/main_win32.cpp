@@ -1,32 +1,30 @@
-// The process entry and Main: the single-instance guard, the mode letter the
-// screen-saver host passes, the settings, and the ball image's installation.
-// Every step goes on past a failure silently; nothing here shows a message.
+// The process entry and Main: the single-instance guard, the decision on the
+// command line the screen-saver host passes, the settings, and the ball image's
+// installation. Every step goes on past a failure silently; nothing here shows
+// a message. The start-up owns the settings and what the command line starts,
+// and keeps both until the process ends.
 #include <windows.h>
+
+#include <memory>
 
 #include "platform/paths.h"
 #include "platform/text_win32.h"
-#include "saver/saver_window_win32.h"
+#include "platform/window_win32.h"
+#include "saver/saver_run_win32.h"
 #include "settings/file_store_win32.h"
 #include "settings/profile_file.h"
-#include "startup/command_line.h"
+#include "startup/names.h"
 #include "startup/program_win32.h"
+#include "startup/startup.h"
 
 namespace orbisette {
 namespace {
 
-constexpr wchar_t SaverWindowTitle[] = L"Orbisette_Main";
-constexpr wchar_t DialogWindowTitle[] = L"<Orbisette>";
-constexpr wchar_t InstallDirectory[] = L"C:\\v_lumo";
-constexpr wchar_t InstalledImage[] = L"C:\\v_lumo\\Orbisette.dll";
-constexpr wchar_t ImageFileName[] = L"Orbisette.dll";
-constexpr wchar_t SettingsFileName[] = L"Orbisette.ini";
-
-void LoadProgramSettings() {
+void LoadProgramSettings(Settings& settings) {
   Win32FileStore store;
   const std::filesystem::path ini = JoinPath(program::ApplicationDirectory(), SettingsFileName);
-  LoadSettings(program::settings,
-               {[&](std::string_view key) { return ReadIniValue(store, SettingsSection, key, ini); },
-                [](const std::string& path) { return FileExistsAnsi(path); }, LocaleDecimalSeparator()});
+  LoadSettings(settings, {[&](std::string_view key) { return ReadIniValue(store, SettingsSection, key, ini); },
+                          [](const std::string& path) { return FileExistsAnsi(path); }, LocaleDecimalSeparator()});
 }
 
 // Puts a fresh copy of the ball image where every ball window loads it from. An
@@ -34,44 +32,48 @@ void LoadProgramSettings() {
 void InstallBallImage() {
   ::CreateDirectoryW(InstallDirectory, nullptr);  // an existing one is fine
   const std::wstring source = JoinPath(program::ApplicationDirectory(), ImageFileName);
-  if (FileExists(source)) ::CopyFileW(source.c_str(), InstalledImage, FALSE);
+  if (FileExists(source)) ::CopyFileW(source.c_str(), InstalledImagePath, FALSE);
 }
 
-void Main() {
-  // Both searches always run, whatever the first one found.
-  const HWND runningSaver = ::FindWindowW(nullptr, SaverWindowTitle);
-  const HWND openDialog = ::FindWindowW(nullptr, DialogWindowTitle);
-  if (runningSaver || openDialog) program::EndNow();
+class StartUp {
+ public:
+  void Main() {
+    // Both searches always run, whatever the first one found.
+    const HWND runningSaver = ::FindWindowW(nullptr, SaverWindowTitle);
+    const HWND openDialog = ::FindWindowW(nullptr, DialogWindowTitle);
+    const StartupDecision decision = DecideStartup(runningSaver || openDialog, program::Arguments());
 
-  const std::wstring arguments = program::Arguments();
-  const std::wstring letter = ModeLetter(arguments);
-
-  if (letter == L"P") {
-    // The preview picture is not part of this build yet: nothing to show.
-    return;
+    if (decision.LoadsSettings()) LoadProgramSettings(ProgramSettings);
+    switch (decision.Action) {
+      case StartupAction::End:
+      case StartupAction::LoadSettingsThenEnd: program::EndNow();
+      case StartupAction::Preview: return;  // the preview picture is not part of this build yet
+      case StartupAction::Dialog: program::EndNow();  // the settings dialog is not part of this build yet
+      case StartupAction::Run: StartRun(decision); return;
+    }
   }
 
-  LoadProgramSettings();
-
-  if (letter == L"C") {
-    // The settings dialog is not part of this build yet.
-    program::EndNow();
+ private:
+  void StartRun(const StartupDecision& decision) {
+    RunOptions options;
+    if (decision.HideCursor) options = {true, ::ShowCursor(FALSE)};
+    InstallBallImage();
+    // The process ends as soon as the run has ended.
+    Run = std::make_unique<SaverRun>(ProgramSettings, options, [] { program::EndNow(); });
+    Run->Start();
   }
-  if (!arguments.empty() && letter != L"S") program::EndNow();
 
-  if (letter == L"S") program::CursorShowCount = ::ShowCursor(FALSE);
-
-  InstallBallImage();
-
-  LoadSaverWindow();
-}
+  Settings ProgramSettings;
+  std::unique_ptr<SaverRun> Run;
+};
 
 }  // namespace
 }  // namespace orbisette
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  orbisette::program::instance = instance;
-  orbisette::Main();
-  orbisette::program::RunMessageLoop();
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Lives until the process ends; its windows end the process themselves.
+  static auto* startUp = new orbisette::StartUp();
+  startUp->Main();
+  orbisette::Window::RunMessageLoop();
   return 0;
 }

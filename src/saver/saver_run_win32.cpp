@@ -1,0 +1,137 @@
+#include "saver/saver_run_win32.h"
+
+#include <utility>
+
+#include "platform/api_result.h"
+#include "platform/unique_handle_win32.h"
+#include "saver/run_timers.h"
+#include "startup/names.h"
+
+namespace orbisette {
+namespace {
+
+// The screen as the ball table sees it, read afresh at every use, so a change
+// of resolution takes effect at once.
+ScreenGeometry ReadScreen() {
+  ScopedGetDC screenDC(nullptr);
+  const TwipsPerPixel perPixel =
+      TwipsPerPixelForDpi(::GetDeviceCaps(screenDC.get(), LOGPIXELSX), ::GetDeviceCaps(screenDC.get(), LOGPIXELSY));
+  return ScreenFromPixels(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), perPixel);
+}
+
+float SecondsSinceMidnight() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  return static_cast<float>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond + now.wMilliseconds / 1000.0);
+}
+
+void MoveTo(BallWindow& window, const BallState& ball, TwipsPerPixel perPixel) {
+  if (const auto at = WindowPointOf(ball, perPixel)) window.Move(at->X, at->Y);
+}
+
+}  // namespace
+
+SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<void()> onEnded)
+    : Config(settings),
+      Options(options),
+      OnEnded(std::move(onEnded)),
+      Windows{BallWindow(SaverWindowTitle, this), BallWindow(), BallWindow(), BallWindow(), BallWindow(),
+              BallWindow(), BallWindow(), BallWindow(), BallWindow(), BallWindow()} {}
+
+SaverRun::~SaverRun() {
+  // A run left without its end (a test's) still lets its windows go.
+  Ending = true;
+  for (BallWindow& window : Windows) window.Unload();
+}
+
+void SaverRun::Start() {
+  if (MainWindow().Create()) FormLoad();
+}
+
+bool SaverRun::OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRESULT& result) noexcept {
+  result = 0;
+  switch (message) {
+    case WM_CREATE:
+      // Ticking from the window's creation: a failure box during the run start
+      // lets ticks through before the ball table exists.
+      ::SetTimer(hwnd, AnimationTimer.Id, AnimationTimer.Interval, nullptr);
+      return true;
+    case WM_TIMER:
+      if (wParam == AnimationTimer.Id && !Ending) {
+        try {
+          AnimationStep();
+        } catch (...) {
+          // Nothing of a tick may stop the next one.
+        }
+      }
+      return true;
+    case WM_CLOSE:  // Alt+F4 on the saver window ends the run like Escape
+      End();
+      return true;
+    default: return false;
+  }
+}
+
+void SaverRun::FormLoad() {
+  const ScreenGeometry screen = ReadScreen();
+  // The cursor goes one pixel past the last column and row and so rests on the
+  // bottom-right pixel; moving it about 30 pixels away ends the run.
+  const CursorParkPoint park = CursorParkPointFor(screen);
+  ApiResult = ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
+
+  MainWindow().Load();
+
+  Balls.emplace();  // every field 0
+  Pi = MakePi();
+  TimeSeededRandom random(SecondsSinceMidnight());
+  PlaceBalls(*Balls, screen, Config.MoveSpeed, random);
+
+  // Ball 0 first, then each ball window made and loaded (its picture, or its
+  // failure box) before it moves and before the next one is touched. All stay
+  // hidden until every one is in place.
+  MoveTo(MainWindow(), (*Balls)[0], screen.PerPixel);
+  for (std::size_t i = 1; i < BallCount; ++i) {
+    if (Windows[i].Create()) Windows[i].Load();
+    MoveTo(Windows[i], (*Balls)[i], screen.PerPixel);
+  }
+
+  for (BallWindow& window : Windows) window.Show();  // Orbisette_Main first
+}
+
+void SaverRun::AnimationStep() {
+  const ScreenGeometry screen = ReadScreen();
+  if (Balls) {
+    TurnAndMove(*Balls, screen);
+    // Windows not made yet stay put: a tick can come while the run start waits
+    // in a failure box.
+    for (std::size_t i = 0; i < BallCount; ++i) MoveTo(Windows[i], (*Balls)[i], screen.PerPixel);
+    CollideAll(*Balls, Config.Rebound, Config.MoveSpeed, Pi);
+  }
+
+  POINT cursor{0, 0};  // a failed read leaves (0, 0), far outside the corner
+  ApiResult = ::GetCursorPos(&cursor);
+  if (EndOfRunTest(CursorPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen) != RunEndReason::None) {
+    End();
+  }
+}
+
+void SaverRun::End() noexcept {
+  if (Ending) return;
+  Ending = true;
+  ::KillTimer(MainWindow().Handle(), AnimationTimer.Id);
+  FormQueryUnload();
+  FormUnload();
+  if (OnEnded) OnEnded();
+}
+
+void SaverRun::FormQueryUnload() noexcept {
+  // The cursor comes back only if the start-up hid it; the stored counter is the flag.
+  if (const auto flag = CursorFlagAtRunEnd(Options.CursorHidden, Options.CursorShowCount)) {
+    Options.CursorShowCount = ::ShowCursor(*flag);
+  }
+  for (std::size_t i = 1; i < BallCount; ++i) Windows[i].Unload();  // Orbisette_01 to Orbisette_09, in order
+}
+
+void SaverRun::FormUnload() noexcept { MainWindow().Unload(); }
+
+}  // namespace orbisette

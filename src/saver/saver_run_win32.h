@@ -1,0 +1,67 @@
+// The screen-saver run: ten ball windows over the desktop, moved on every tick
+// of the animation timer until the mouse leaves its corner or Escape is pressed.
+// The run holds its ten windows; ball 0 is the window titled "Orbisette_Main",
+// which carries the run's timers and hands their ticks to the run.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "layered/ball_window_win32.h"
+#include "saver/ball_table.h"
+#include "settings/settings.h"
+
+namespace orbisette {
+
+// What the start-up decided for the run.
+struct RunOptions {
+  // The start-up hid the cursor ("S"); the run's end then shows it again.
+  bool CursorHidden = false;
+  // The display counter ShowCursor gave the start-up when it hid the cursor.
+  std::int32_t CursorShowCount = 0;
+};
+
+class SaverRun final : private BallWindowListener {
+ public:
+  // settings must outlive the run. onEnded runs once, right after the run's end
+  // (the program ends the process there).
+  SaverRun(const Settings& settings, RunOptions options, std::function<void()> onEnded);
+  SaverRun(const SaverRun&) = delete;
+  SaverRun& operator=(const SaverRun&) = delete;
+  ~SaverRun();
+
+  // The run start: creates Orbisette_Main (its animation timer ticks from then
+  // on), parks the cursor, makes the ten balls and shows them.
+  void Start();
+  // The run end, once: cursor given back, Orbisette_01 to Orbisette_09
+  // unloaded in order, then Orbisette_Main; then onEnded.
+  void End() noexcept;
+
+  // The display counter the run's end got back from ShowCursor (the start-up's
+  // value until then).
+  std::int32_t CursorShowCount() const { return Options.CursorShowCount; }
+  const std::optional<BallTable>& Table() const { return Balls; }
+
+ private:
+  bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
+  void FormLoad();
+  void AnimationStep();
+  void FormQueryUnload() noexcept;
+  void FormUnload() noexcept;
+  BallWindow& MainWindow() { return Windows[0]; }
+
+  const Settings& Config;
+  RunOptions Options;
+  std::function<void()> OnEnded;
+  // Ball i's window; 0 is Orbisette_Main, i is Orbisette_0i.
+  std::array<BallWindow, BallCount> Windows;
+  std::optional<BallTable> Balls;  // empty until the run start makes it
+  float Pi = 0.0f;
+  bool Ending = false;
+};
+
+}  // namespace orbisette

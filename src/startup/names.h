@@ -1,0 +1,22 @@
+// The names the program and its hosts share: the window titles a second copy
+// looks for, and the files the run installs and reads. Each is defined here once.
+#pragma once
+
+namespace orbisette {
+
+// The title of the saver window; a second copy ends when it sees it.
+inline constexpr wchar_t SaverWindowTitle[] = L"Orbisette_Main";
+// The title of the settings dialog; a second copy ends when it sees it.
+inline constexpr wchar_t DialogWindowTitle[] = L"<Orbisette>";
+// The caption of the preview window in the host's box (not a marker).
+inline constexpr wchar_t PreviewWindowTitle[] = L"Preview Window";
+// The caption of the program's message boxes.
+inline constexpr wchar_t ProgramTitle[] = L"Orbisette";
+
+// The ball image beside the program, and where every ball window loads it from.
+inline constexpr wchar_t ImageFileName[] = L"Orbisette.dll";
+inline constexpr wchar_t InstallDirectory[] = L"C:\\v_lumo";
+inline constexpr wchar_t InstalledImagePath[] = L"C:\\v_lumo\\Orbisette.dll";
+inline constexpr wchar_t SettingsFileName[] = L"Orbisette.ini";
+
+}  // namespace orbisette
