@@ -49,29 +49,28 @@ TimeSeededRandom::TimeSeededRandom(float secondsSinceMidnight) {
   // Fold all 32 bits of the seed into the 24 bits of state, so that seeds a
   // hundredth of a second apart start different streams.
   const std::uint32_t bits = std::bit_cast<std::uint32_t>(secondsSinceMidnight);
-  state_ = (bits ^ (bits >> 12) ^ (bits >> 24)) & RandomMask;
+  State = (bits ^ (bits >> 12) ^ (bits >> 24)) & RandomMask;
 }
 
 float TimeSeededRandom::Next() {
-  state_ = (state_ * RandomMultiplier + RandomIncrement) & RandomMask;
-  // state_ < 2^24 is exact in a single, and so is the scaled value, which stays
+  State = (State * RandomMultiplier + RandomIncrement) & RandomMask;
+  // State < 2^24 is exact in a single, and so is the scaled value, which stays
   // below 1.
-  return static_cast<float>(state_) * RandomScale;
+  return static_cast<float>(State) * RandomScale;
 }
 
-void PlaceBalls(BallTable& balls, double screenWidthTwips, double screenHeightTwips,
-                float moveSpeed, UniformSource& random) {
+void PlaceBalls(BallTable& balls, const ScreenGeometry& screen, float moveSpeed, UniformSource& random) {
   for (BallState& ball : balls) {
-    if (auto x = StartPosition(screenWidthTwips, random.Next())) ball.PosX = *x;
-    if (auto y = StartPosition(screenHeightTwips, random.Next())) ball.PosY = *y;
+    if (auto x = StartPosition(screen.WidthTwips, random.Next())) ball.PosX = *x;
+    if (auto y = StartPosition(screen.HeightTwips, random.Next())) ball.PosY = *y;
     ball.SpeedX = StartSpeed(moveSpeed, random.Next());
     ball.SpeedY = StartSpeed(moveSpeed, random.Next());
   }
 }
 
-void TurnAndMove(BallTable& balls, double screenWidthTwips, double screenHeightTwips) {
-  const std::optional<float> rightBound = FarBound(screenWidthTwips);
-  const std::optional<float> bottomBound = FarBound(screenHeightTwips);
+void TurnAndMove(BallTable& balls, const ScreenGeometry& screen) {
+  const std::optional<float> rightBound = FarBound(screen.WidthTwips);
+  const std::optional<float> bottomBound = FarBound(screen.HeightTwips);
   for (BallState& ball : balls) {
     // Each test sees the speed the one before left; on a screen narrower than
     // the slack plus a ball both horizontal tests can fire and cancel.
@@ -92,33 +91,37 @@ void CollideAll(BallTable& balls, std::int16_t rebound, float moveSpeed, float p
   }
 }
 
-void AnimationStep(BallTable& balls, double screenWidthTwips, double screenHeightTwips,
-                   std::int16_t rebound, float moveSpeed, float pi) {
-  TurnAndMove(balls, screenWidthTwips, screenHeightTwips);
+void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t rebound, float moveSpeed, float pi) {
+  TurnAndMove(balls, screen);
   CollideAll(balls, rebound, moveSpeed, pi);
 }
 
-std::optional<std::int32_t> TwipsToPixels(float twips, double twipsPerPixel) {
-  return RoundToInt32(static_cast<double>(twips) / twipsPerPixel);
+std::optional<WindowPoint> WindowPointOf(const BallState& ball, TwipsPerPixel perPixel) {
+  const auto x = TwipsToPixels(static_cast<double>(ball.PosX), perPixel.X);
+  const auto y = TwipsToPixels(static_cast<double>(ball.PosY), perPixel.Y);
+  if (!x || !y) return std::nullopt;
+  return WindowPoint{*x, *y};
 }
 
-CursorParkPoint CursorParkPointFor(double screenWidthTwips, double screenHeightTwips,
-                                   double twipsPerPixelX, double twipsPerPixelY) {
-  return CursorParkPoint{RoundToInt32(screenWidthTwips / twipsPerPixelX),
-                         RoundToInt32(screenHeightTwips / twipsPerPixelY)};
+CursorParkPoint CursorParkPointFor(const ScreenGeometry& screen) {
+  return CursorParkPoint{TwipsToPixels(screen.WidthTwips, screen.PerPixel.X),
+                         TwipsToPixels(screen.HeightTwips, screen.PerPixel.Y)};
 }
 
-RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState,
-                          double screenWidthTwips, double screenHeightTwips,
-                          double twipsPerPixelX, double twipsPerPixelY) {
+RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState, const ScreenGeometry& screen) {
   const CursorPoint at = cursor.value_or(CursorPoint{0, 0});
-  const double limitX = screenWidthTwips / twipsPerPixelX - CornerMargin;
-  const double limitY = screenHeightTwips / twipsPerPixelY - CornerMargin;
+  const double limitX = screen.WidthTwips / screen.PerPixel.X - CornerMargin;
+  const double limitY = screen.HeightTwips / screen.PerPixel.Y - CornerMargin;
   if (limitX > static_cast<double>(at.X) || limitY > static_cast<double>(at.Y)) {
     return RunEndReason::Cursor;
   }
   if (escapeKeyState != 0) return RunEndReason::Escape;
   return RunEndReason::None;
+}
+
+std::optional<std::int32_t> CursorFlagAtRunEnd(bool startupHidCursor, std::int32_t cursorShowCount) {
+  if (!startupHidCursor) return std::nullopt;
+  return cursorShowCount;
 }
 
 }  // namespace orbisette

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/twips.h"
+
 namespace orbisette {
 
 inline constexpr std::size_t BallCount = 10;
@@ -53,19 +55,18 @@ class TimeSeededRandom final : public UniformSource {
   float Next() override;
 
  private:
-  std::uint32_t state_;
+  std::uint32_t State;
 };
 
 // Deals every ball a start position and speed, ball 0 to 9, four draws each:
 // left, top, then the horizontal and vertical speed from
 // {moveSpeed, moveSpeed/2, -moveSpeed, -moveSpeed/2}. Positions are whole twips
 // from BallSize to the screen size less BallSize.
-void PlaceBalls(BallTable& balls, double screenWidthTwips, double screenHeightTwips,
-                float moveSpeed, UniformSource& random);
+void PlaceBalls(BallTable& balls, const ScreenGeometry& screen, float moveSpeed, UniformSource& random);
 
 // Step one of a tick, for each ball in turn: turn at the left, top, right and
 // bottom bounds (strict comparisons, positions never clamped), then move.
-void TurnAndMove(BallTable& balls, double screenWidthTwips, double screenHeightTwips);
+void TurnAndMove(BallTable& balls, const ScreenGeometry& screen);
 
 // Step three of a tick: when rebound is exactly ReboundOn, every pair (i, j),
 // i < j, in order, is tested for contact and bounced (see collision.h).
@@ -73,11 +74,15 @@ void CollideAll(BallTable& balls, std::int16_t rebound, float moveSpeed, float p
 
 // A whole tick without the window placement that the shell does between the two
 // halves: TurnAndMove, then CollideAll.
-void AnimationStep(BallTable& balls, double screenWidthTwips, double screenHeightTwips,
-                   std::int16_t rebound, float moveSpeed, float pi);
+void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t rebound, float moveSpeed, float pi);
 
-// A length in twips as whole pixels, nearest, halves to even.
-std::optional<std::int32_t> TwipsToPixels(float twips, double twipsPerPixel);
+// Where a ball's window goes: its position in whole pixels, nearest, halves to
+// even. Empty when either coordinate does not convert; the window then stays.
+struct WindowPoint {
+  std::int32_t X;
+  std::int32_t Y;
+};
+std::optional<WindowPoint> WindowPointOf(const BallState& ball, TwipsPerPixel perPixel);
 
 // Where the cursor is put at the start of a run: the screen size in pixels. A
 // coordinate that does not convert is empty and the caller leaves it alone.
@@ -85,8 +90,7 @@ struct CursorParkPoint {
   std::optional<std::int32_t> X;
   std::optional<std::int32_t> Y;
 };
-CursorParkPoint CursorParkPointFor(double screenWidthTwips, double screenHeightTwips,
-                                   double twipsPerPixelX, double twipsPerPixelY);
+CursorParkPoint CursorParkPointFor(const ScreenGeometry& screen);
 
 struct CursorPoint {
   std::int32_t X;
@@ -99,8 +103,12 @@ enum class RunEndReason { None, Cursor, Escape };
 // reading it failed, which counts as (0, 0). The cursor ends the run when it has
 // left the bottom-right corner by more than CornerMargin pixels; then a nonzero
 // Escape key state ends it. The cursor is tested first.
-RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState,
-                          double screenWidthTwips, double screenHeightTwips,
-                          double twipsPerPixelX, double twipsPerPixelY);
+RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState, const ScreenGeometry& screen);
+
+// What the run's end hands to ShowCursor: the display counter the start-up got
+// when it hid the cursor, used as the show flag itself (-1, the usual value,
+// shows the cursor again; 0 hides it once more). Empty when the start-up left
+// the cursor alone, and the run's end does too.
+std::optional<std::int32_t> CursorFlagAtRunEnd(bool startupHidCursor, std::int32_t cursorShowCount);
 
 }  // namespace orbisette

@@ -75,10 +75,16 @@ std::string ReadBytes(const std::wstring& path) {
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  // A setup step that fails fails the test that asked for it, not just this helper.
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE) << "cannot write the test file";
+  if (h == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot write the test file";
+    return;
+  }
   DWORD wrote = 0;
-  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+  if (!::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) || wrote != bytes.size()) {
+    ADD_FAILURE() << "the test file was not written whole";
+  }
   ::CloseHandle(h);
 }
 
@@ -179,8 +185,13 @@ AppFolder::AppFolder(bool withImage) {
   RemoveTree(InstallDir);
   ::CreateDirectoryW(path_.c_str(), nullptr);
   const std::wstring build = BuildDirectory();
-  ::CopyFileW((build + L"\\Orbisette.scr").c_str(), Program().c_str(), FALSE);
-  if (withImage) ::CopyFileW((build + L"\\Orbisette.dll").c_str(), File(L"Orbisette.dll").c_str(), FALSE);
+  // A test must not pass on a folder that lacks what it says it holds.
+  if (!::CopyFileW((build + L"\\Orbisette.scr").c_str(), Program().c_str(), FALSE)) {
+    ADD_FAILURE() << "the program could not be copied into the application folder";
+  }
+  if (withImage && !::CopyFileW((build + L"\\Orbisette.dll").c_str(), File(L"Orbisette.dll").c_str(), FALSE)) {
+    ADD_FAILURE() << "the ball image could not be copied into the application folder";
+  }
 }
 
 AppFolder::~AppFolder() {

@@ -65,7 +65,7 @@ TEST(Install, TheRunCopiesTheImageOverAnEarlierCopy) {
     AppFolder app;
     ::CreateDirectoryW(InstallDir, nullptr);
     WriteBytes(InstalledImage, "an older picture");
-    StartAndEnd(app, arguments);
+    ASSERT_NO_FATAL_FAILURE(StartAndEnd(app, arguments));
     EXPECT_EQ(ReadBytes(InstalledImage), ReadBytes(app.File(L"Orbisette.dll")));
   }
 }
@@ -73,7 +73,7 @@ TEST(Install, TheRunCopiesTheImageOverAnEarlierCopy) {
 TEST(Install, CreatesTheInstallFolder) {
   AppFolder app;
   ASSERT_FALSE(PathExists(InstallDir));
-  StartAndEnd(app, L"/s");
+  ASSERT_NO_FATAL_FAILURE(StartAndEnd(app, L"/s"));
   EXPECT_EQ(ReadBytes(InstalledImage), ReadBytes(app.File(L"Orbisette.dll")));
 }
 
@@ -82,7 +82,7 @@ TEST(Install, WithoutAnImageBesideTheProgramAnEarlierCopyStays) {
   ::CreateDirectoryW(InstallDir, nullptr);
   const std::string earlier = ReadBytes(BuildDirectory() + L"\\Orbisette.dll");
   WriteBytes(InstalledImage, earlier);
-  StartAndEnd(app, L"/s");
+  ASSERT_NO_FATAL_FAILURE(StartAndEnd(app, L"/s"));
   EXPECT_EQ(ReadBytes(InstalledImage), earlier);
 }
 

@@ -11,6 +11,9 @@ namespace orbisette {
 namespace {
 
 constexpr double W = 15360, H = 11520;  // 1024 x 768 pixels at 15 twips each
+const ScreenGeometry Screen1024 = ScreenFromPixels(1024, 768, {});
+// 1280 x 720 at 120 DPI across and 96 DPI down: every axis differs from the other.
+const ScreenGeometry Uneven = ScreenFromPixels(1280, 720, TwipsPerPixelForDpi(120, 96));
 constexpr float JustBelowOne = 0.99999994f;
 
 class Scripted final : public UniformSource {
@@ -38,56 +41,82 @@ TEST(BallTable, PiAndRandomStream) {
 }
 
 TEST(BallTable, PlacementDrawsLeftTopAndBothSpeedsPerBall) {
-  struct Case { float r, pos, speed; };
-  for (const Case& c : {Case{0.0f, 1800, 40}, Case{0.2499f, 4739, 40}, Case{0.25f, 4740, 20},
-                        Case{0.5f, 7680, -40}, Case{0.75f, 10620, -20}, Case{JustBelowOne, 13560, -20}}) {
+  struct Case { float r, posX, posY, speed; };
+  for (const Case& c : {Case{0.0f, 1800, 1800, 40}, Case{0.2499f, 4739, 3779, 40}, Case{0.25f, 4740, 3780, 20},
+                        Case{0.5f, 7680, 5760, -40}, Case{0.75f, 10620, 7740, -20},
+                        Case{JustBelowOne, 13560, 9720, -20}}) {
     BallTable t{};
     Scripted s({c.r});
-    PlaceBalls(t, W, H, 40.0f, s);
+    PlaceBalls(t, Screen1024, 40.0f, s);
     EXPECT_EQ(s.drawn, 40u);
-    EXPECT_EQ(t[9].PosX, c.pos) << c.r;
-    EXPECT_EQ(t[9].SpeedX, c.speed) << c.r;
-    EXPECT_EQ(t[9].SpeedY, c.speed) << c.r;
+    for (const BallState& b : {t[0], t[9]}) {
+      EXPECT_EQ(b.PosX, c.posX) << c.r;
+      EXPECT_EQ(b.PosY, c.posY) << c.r;
+      EXPECT_EQ(b.SpeedX, c.speed) << c.r;
+      EXPECT_EQ(b.SpeedY, c.speed) << c.r;
+    }
   }
   BallTable t{};
   Scripted order({0.0f, JustBelowOne, 0.5f, 0.25f});
-  PlaceBalls(t, W, H, 40.0f, order);
+  PlaceBalls(t, Screen1024, 40.0f, order);
+  EXPECT_EQ(t[3].PosX, 1800.0f);
   EXPECT_EQ(t[3].PosY, 9720.0f);
   EXPECT_EQ(t[3].SpeedX, -40.0f);
   EXPECT_EQ(t[3].SpeedY, 20.0f);
-  Scripted narrow({0.5f});  // the span is negative: floor(-599 * 0.5 + 1800)
-  PlaceBalls(t, 3000, 3000, 0.0f, narrow);
+  Scripted narrow({0.5f});  // the spans are negative: floor(-599 * 0.5 + 1800), floor(-399 * 0.5 + 1800)
+  PlaceBalls(t, ScreenGeometry{3000, 3200, {}}, 0.0f, narrow);
   EXPECT_EQ(t[0].PosX, 1500.0f);
+  EXPECT_EQ(t[0].PosY, 1600.0f);
+  EXPECT_EQ(t[0].SpeedX, 0.0f);  // MoveSpeed 0: the balls stay where they were placed
+  EXPECT_EQ(t[0].SpeedY, 0.0f);
 }
 
 TEST(BallTable, TurnsAtStrictBoundsAndMovesWithoutClamping) {
-  struct Case { const char* name; double w; float pos, speed, speedAfter, posAfter; };
-  const float right = static_cast<float>(W - 1800);
-  const float pastRight = std::nextafter(right, 1e9f);
-  for (const Case& c : {Case{"on left slack", W, -280, -10, -10, -290},
-                        Case{"past left slack", W, -280.5f, -10, 10, -270.5f},
-                        Case{"on right bound", W, right, 10, 10, right + 10},
-                        Case{"past right bound", W, pastRight, 10, -10, pastRight - 10},
-                        Case{"far past right trembles", W, right + 50, -10, 10, right + 60},
-                        Case{"narrow screen cancels", 1000, -300, 5, 5, -295}}) {
+  // 19200 x 10800 twips: the right bound is 17400, the bottom bound 9000.
+  const ScreenGeometry wide{19200, 10800, {}};
+  struct Case { const char* name; ScreenGeometry screen; BallState before, after; };
+  const float pastRight = std::nextafter(17400.0f, 1e9f);
+  for (const Case& c : {Case{"inside", wide, {5000, 4000, 10, -6}, {5010, 3994, 10, -6}},
+                        Case{"on left slack", wide, {-280, 4000, -10, 6}, {-290, 4006, -10, 6}},
+                        Case{"past left slack", wide, {-280.5f, 4000, -10, 6}, {-270.5f, 4006, 10, 6}},
+                        Case{"past top slack", wide, {5000, -280.5f, 4, -6}, {5004, -274.5f, 4, 6}},
+                        Case{"on right bound", wide, {17400, 4000, 10, 6}, {17410, 4006, 10, 6}},
+                        Case{"past right bound", wide, {pastRight, 4000, 10, 6}, {pastRight - 10, 4006, -10, 6}},
+                        Case{"x beyond the bottom bound", wide, {12000, 4000, 10, 6}, {12010, 4006, 10, 6}},
+                        Case{"past bottom bound", wide, {5000, 9001, 4, 6}, {5004, 8995, 4, -6}},
+                        Case{"on bottom bound", wide, {5000, 9000, 4, 6}, {5004, 9006, 4, 6}},
+                        Case{"far past right trembles", wide, {17460, 4000, -10, 6}, {17470, 4006, 10, 6}},
+                        Case{"narrow screen cancels", {1000, 30000, {}}, {-300, 4000, 5, 6}, {-295, 4006, 5, 6}}}) {
     BallTable t{};
-    t[4] = {c.pos, c.pos, c.speed, c.speed};
-    TurnAndMove(t, c.w, c.w);
-    EXPECT_EQ(t[4].SpeedX, c.speedAfter) << c.name;
-    EXPECT_EQ(t[4].SpeedY, c.speedAfter) << c.name;
-    EXPECT_EQ(t[4].PosX, c.posAfter) << c.name;
+    t[4] = c.before;
+    TurnAndMove(t, c.screen);
+    EXPECT_EQ(t[4].PosX, c.after.PosX) << c.name;
+    EXPECT_EQ(t[4].PosY, c.after.PosY) << c.name;
+    EXPECT_EQ(t[4].SpeedX, c.after.SpeedX) << c.name;
+    EXPECT_EQ(t[4].SpeedY, c.after.SpeedY) << c.name;
   }
 }
 
-TEST(BallTable, PixelsAndCursorParkPointRoundHalvesToEven) {
-  EXPECT_EQ(TwipsToPixels(1807.5f, 15), 120);
-  EXPECT_EQ(TwipsToPixels(1822.5f, 15), 122);
-  EXPECT_EQ(TwipsToPixels(1e30f, 15), std::nullopt);
-  EXPECT_EQ(CursorParkPointFor(W, H, 15, 15).X, 1024);
-  EXPECT_EQ(CursorParkPointFor(2049, 2051, 2, 2).X, 1024);
-  EXPECT_EQ(CursorParkPointFor(2049, 2051, 2, 2).Y, 1026);
-  EXPECT_EQ(CursorParkPointFor(W, H, 0, 15).X, std::nullopt);
-  EXPECT_EQ(CursorParkPointFor(W, H, 0, 15).Y, 768);
+TEST(BallTable, WindowPointsAndCursorParkPointRoundHalvesToEvenPerAxis) {
+  struct Case { BallState ball; TwipsPerPixel perPixel; std::optional<std::int32_t> x, y; };
+  for (const Case& c : {Case{{1807.5f, 1822.5f, 0, 0}, {15, 15}, 120, 122},
+                        Case{{1800, 1800, 0, 0}, {12, 15}, 150, 120},  // 120 DPI across, 96 down
+                        Case{{1e30f, 30, 0, 0}, {15, 15}, std::nullopt, std::nullopt}}) {
+    const auto at = WindowPointOf(c.ball, c.perPixel);
+    ASSERT_EQ(at.has_value(), c.x.has_value());
+    if (at) {
+      EXPECT_EQ(at->X, *c.x);
+      EXPECT_EQ(at->Y, *c.y);
+    }
+  }
+  EXPECT_EQ(CursorParkPointFor(Screen1024).X, 1024);
+  EXPECT_EQ(CursorParkPointFor(Screen1024).Y, 768);
+  EXPECT_EQ(CursorParkPointFor(Uneven).X, 1280);
+  EXPECT_EQ(CursorParkPointFor(Uneven).Y, 720);
+  EXPECT_EQ(CursorParkPointFor({2049, 2051, {2, 2}}).X, 1024);
+  EXPECT_EQ(CursorParkPointFor({2049, 2051, {2, 2}}).Y, 1026);
+  EXPECT_EQ(CursorParkPointFor({W, H, {0, 15}}).X, std::nullopt);
+  EXPECT_EQ(CursorParkPointFor({W, H, {0, 15}}).Y, 768);
 }
 
 TEST(BallTable, RunEndsWhenCursorLeavesCornerThenOnEscape) {
@@ -95,11 +124,20 @@ TEST(BallTable, RunEndsWhenCursorLeavesCornerThenOnEscape) {
   const auto at = [](std::int32_t x, std::int32_t y) { return std::optional<CursorPoint>(CursorPoint{x, y}); };
   const RunEndReason none = RunEndReason::None, cursor = RunEndReason::Cursor, escape = RunEndReason::Escape;
   int row = 0;
+  // 1920 x 1080 pixels at 120 DPI across and 96 DPI down.
+  const ScreenGeometry screen = ScreenFromPixels(1920, 1080, TwipsPerPixelForDpi(120, 96));
   for (const Case& c : {Case{at(1919, 1079), 0, none}, Case{at(1890, 1050), 0, none},
                         Case{at(1889, 1079), 0, cursor}, Case{at(1919, 1049), 0, cursor},
                         Case{std::nullopt, 0, cursor}, Case{at(1919, 1079), -32767, escape},
                         Case{at(1919, 1079), 1, escape}, Case{at(0, 0), 1, cursor}}) {
-    EXPECT_EQ(EndOfRunTest(c.cursor, c.escape, 28800, 16200, 15, 15), c.reason) << "row " << row++;
+    EXPECT_EQ(EndOfRunTest(c.cursor, c.escape, screen), c.reason) << "row " << row++;
+  }
+}
+
+TEST(BallTable, TheRunsEndHandsBackTheStoredCounterAsTheShowFlag) {
+  struct Case { bool hid; std::int32_t stored; std::optional<std::int32_t> flag; };
+  for (const Case& c : {Case{true, -1, -1}, Case{true, -2, -2}, Case{true, 0, 0}, Case{false, -1, std::nullopt}}) {
+    EXPECT_EQ(CursorFlagAtRunEnd(c.hid, c.stored), c.flag) << c.hid << " " << c.stored;
   }
 }
 

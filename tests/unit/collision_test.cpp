@@ -97,12 +97,24 @@ TEST(Collision, OnlyReboundOneBouncesAndTheLastPairWins) {
   }
 }
 
+TEST(Collision, EveryPairIsTestedTheFirstAndTheLastToo) {
+  struct Case { std::size_t i, j; };
+  for (const Case& c : {Case{0, 1}, Case{0, 9}, Case{8, 9}, Case{1, 8}}) {
+    BallTable t = Apart();
+    t[c.i] = {30000, 30000, 1, 1};
+    t[c.j] = {31000, 30000, 1, 1};  // j to the right: i leaves left, j right
+    CollideAll(t, ReboundOn, Speed, Pi);
+    EXPECT_EQ(t[c.i].SpeedX, -Speed) << c.i << "," << c.j;
+    EXPECT_EQ(t[c.j].SpeedX, Speed) << c.i << "," << c.j;
+  }
+}
+
 TEST(Collision, OverlappingBallsGetFreshFullSpeedEveryTick) {
   BallTable t = Apart();
   t[0] = {5000, 5000, Speed / 2, 0};
   t[1] = {5600, 5300, -Speed / 2, 0};
   for (int tick = 0; tick < 5; ++tick) {
-    AnimationStep(t, 15360, 11520, ReboundOn, Speed, Pi);
+    AnimationStep(t, ScreenFromPixels(1024, 768, {}), ReboundOn, Speed, Pi);
     for (const BallState& b : {t[0], t[1]}) EXPECT_NEAR(std::hypot(b.SpeedX, b.SpeedY), Speed, 1e-4) << tick;
   }
 }

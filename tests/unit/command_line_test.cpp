@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
+#include "startup/startup.h"
 
 namespace orbisette {
 namespace {
@@ -31,6 +32,25 @@ TEST(CommandLine, ModeLetterIsTheSecondCharacterUpperCased) {
   for (const auto& [args, letter] : cases) {
     SCOPED_TRACE(args);
     EXPECT_EQ(ModeLetter(args), letter);
+  }
+}
+
+TEST(CommandLine, TheStartUpDecidesOnceForEveryCommandLine) {
+  using enum StartupAction;
+  struct Case { bool open; const wchar_t* args; StartupAction action; bool hide, loads; std::int32_t handle; };
+  for (const Case& c : {Case{true, L"/s", End, false, false, 0}, Case{true, L"/p 1234", End, false, false, 0},
+                        Case{true, L"", End, false, false, 0}, Case{true, L"/c", End, false, false, 0},
+                        Case{false, L"/s", Run, true, true, 0}, Case{false, L"-S more", Run, true, true, 0},
+                        Case{false, L"", Run, false, true, 0}, Case{false, L"/c:5", Dialog, false, true, 0},
+                        Case{false, L"/p 1234", Preview, false, false, 1234}, Case{false, L"/P:77", Preview, false, false, 77},
+                        Case{false, L"S", LoadSettingsThenEnd, false, true, 0},
+                        Case{false, L"/a", LoadSettingsThenEnd, false, true, 0}}) {
+    SCOPED_TRACE(c.args);
+    const StartupDecision d = DecideStartup(c.open, c.args);
+    EXPECT_EQ(d.Action, c.action);
+    EXPECT_EQ(d.HideCursor, c.hide);
+    EXPECT_EQ(d.LoadsSettings(), c.loads);
+    EXPECT_EQ(d.PreviewHandle, c.handle);
   }
 }
 

@@ -109,6 +109,7 @@ TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
       {"[S]\nj=0", "[S]\nj=0\nk= 1\n"},
       {"[s]\r\n  K = 5 \r\n", "[s]\r\n  K= 1\r\n"},
       {"[S]\r\n[S]\r\nk=2\r\n", "[S]\r\n[S]\r\nk= 1\r\n"},
+      {"[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n", "[S]\r\na=1\r\nk= 1\r\n[T]\r\n[S]\r\nb=2\r\n"},  // a new key joins the first
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);

@@ -8,7 +8,7 @@ namespace {
 
 using namespace orbisette;
 
-constexpr double ScreenWidth = 15360, ScreenHeight = 11520;
+const ScreenGeometry Screen = ScreenFromPixels(1024, 768, {});
 constexpr float MoveSpeed = 30.0f;
 
 // Balls dealt as a run starts them, then stepped tick after tick: most pairs
@@ -16,10 +16,10 @@ constexpr float MoveSpeed = 30.0f;
 void BM_AnimationStepPlaced(benchmark::State& state) {
   BallTable balls{};
   TimeSeededRandom random(43200.5f);
-  PlaceBalls(balls, ScreenWidth, ScreenHeight, MoveSpeed, random);
+  PlaceBalls(balls, Screen, MoveSpeed, random);
   const float pi = MakePi();
   for (auto _ : state) {
-    AnimationStep(balls, ScreenWidth, ScreenHeight, ReboundOn, MoveSpeed, pi);
+    AnimationStep(balls, Screen, ReboundOn, MoveSpeed, pi);
     benchmark::DoNotOptimize(balls);
   }
 }
@@ -37,7 +37,7 @@ void BM_AnimationStepAllOverlapping(benchmark::State& state) {
   const float pi = MakePi();
   for (auto _ : state) {
     BallTable balls = cluster;
-    AnimationStep(balls, ScreenWidth, ScreenHeight, ReboundOn, MoveSpeed, pi);
+    AnimationStep(balls, Screen, ReboundOn, MoveSpeed, pi);
     benchmark::DoNotOptimize(balls);
   }
 }
