@@ -1,10 +1,14 @@
 // The preview's decisions: whether it starts, the form's size from the host's
-// box, and how the picture sits in it.
+// box, how the picture sits in it, and the picture the .scr carries.
 #include "startup/preview.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "startup/command_line.h"
 
@@ -71,6 +75,27 @@ TEST(Preview, PictureAtItsOwnSizeOnBlack) {
   for (const Case& c : cases) {
     EXPECT_EQ(PreviewPaintFor(c.box), c.paint) << c.box.Width << "x" << c.box.Height;
   }
+}
+
+// The picture the .scr carries: a baseline JFIF JPEG of 152 x 112 with three components.
+TEST(Preview, PictureAssetIsABaselineJfifOf152By112) {
+  std::ifstream in(ORBISETTE_SOURCE_DIR "/assets/preview.jpg", std::ios::binary);
+  const std::vector<unsigned char> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_GT(b.size(), 20u);
+  EXPECT_EQ(b[0] << 8 | b[1], 0xFFD8);                                              // start of image
+  EXPECT_EQ(std::string(b.begin() + 6, b.begin() + 11), std::string("JFIF\0", 5));  // APP0 first
+  std::size_t at = 2;
+  while (at + 9 < b.size() && b[at] == 0xFF && b[at + 1] != 0xC0 && b[at + 1] != 0xDA) {
+    EXPECT_FALSE(b[at + 1] >= 0xC1 && b[at + 1] <= 0xCF && b[at + 1] != 0xC4 && b[at + 1] != 0xCC)
+        << "a frame other than baseline";
+    at += 2 + static_cast<std::size_t>(b[at + 2] << 8 | b[at + 3]);
+  }
+  ASSERT_LT(at + 9, b.size());
+  ASSERT_EQ(b[at + 1], 0xC0) << "no baseline frame before the scan";
+  EXPECT_EQ(b[at + 4], 8);                     // bits per sample
+  EXPECT_EQ(b[at + 5] << 8 | b[at + 6], 112);  // height
+  EXPECT_EQ(b[at + 7] << 8 | b[at + 8], 152);  // width
+  EXPECT_EQ(b[at + 9], 3);                     // components
 }
 
 }  // namespace
