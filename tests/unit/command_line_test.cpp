@@ -61,6 +61,10 @@ TEST(CommandLine, PreviewHandleIsReadFromTheFourthCharacter) {
       {L"/p \t5\t6", 56},       {L"/p", 0},             {L"/p ", 0},
       {L"/p abc", 0},           {L"/p 99999999999", 0}, {L"/p -7", -7},
       {L"/p 65538x1", 65538},   {L"/p 12\u30005", 12},  {L"/p 2.5", 2},
+      {L"/p 1\n2", 12},         {L"/p 12\r3", 12},      {L"/p 1e3", 1000},
+      {L"/p 2147483647", 2147483647},  {L"/p 2147483648", 0},  {L"/p 2147483646.5", 2147483646},
+      {L"/p -2147483648", INT32_MIN},  {L"/p &H7FFFFFFF", 2147483647},  {L"/p &H80000000", INT32_MIN},
+      {L"/p &H100000000", 0},  {L"/p &H", 0},
   };
   for (const auto& [args, handle] : cases) {
     SCOPED_TRACE(args);
