@@ -8,8 +8,6 @@ namespace orbisette {
 inline constexpr wchar_t SaverWindowTitle[] = L"Orbisette_Main";
 // The title of the settings dialog; a second copy ends when it sees it.
 inline constexpr wchar_t DialogWindowTitle[] = L"<Orbisette>";
-// The caption of the preview window in the host's box (not a marker).
-inline constexpr wchar_t PreviewWindowTitle[] = L"Preview Window";
 // The caption of the program's message boxes.
 inline constexpr wchar_t ProgramTitle[] = L"Orbisette";
 
