@@ -4,7 +4,7 @@
 # Japanese locale for the code page 932 checks. Safe to run again.
 set -euo pipefail
 packages=(
-  cmake g++ make googletest libgtest-dev libbenchmark-dev libpng-dev
+  cmake g++ make clang-format googletest libgtest-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
 )

@@ -4,7 +4,6 @@
 #include "platform/numeric.h"
 #include "startup/names.h"
 
-
 namespace orbisette {
 namespace {
 
@@ -45,8 +44,8 @@ bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
     MemDC.reset(::CreateCompatibleDC(windowDC.get()));
   }
   // All zero, fully transparent black, until the picture is drawn.
-  DibBitmap.reset(::CreateDIBSection(MemDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, nullptr,
-                                     nullptr, 0));
+  DibBitmap.reset(
+      ::CreateDIBSection(MemDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, nullptr, nullptr, 0));
   OldBitmap = unique_select_object(MemDC.get(), DibBitmap.get());
 
   // The GDI+ objects of this call go on every way out.

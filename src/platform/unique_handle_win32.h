@@ -109,7 +109,8 @@ class ScopedPaint {
 class unique_select_object {
  public:
   unique_select_object() noexcept = default;
-  unique_select_object(HDC dc, HGDIOBJ object) noexcept : Dc(dc), Earlier(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+  unique_select_object(HDC dc, HGDIOBJ object) noexcept
+      : Dc(dc), Earlier(dc && object ? ::SelectObject(dc, object) : nullptr) {}
   unique_select_object(const unique_select_object&) = delete;
   unique_select_object& operator=(const unique_select_object&) = delete;
   unique_select_object(unique_select_object&& other) noexcept

@@ -9,10 +9,10 @@
 namespace orbisette {
 namespace {
 
-constexpr std::uint32_t RandomMask = 0xFFFFFFu;       // 24 bits of state
+constexpr std::uint32_t RandomMask = 0xFFFFFFu;        // 24 bits of state
 constexpr std::uint32_t RandomMultiplier = 0xFD43FDu;  // a - 1 divisible by 4, c odd: full period
 constexpr std::uint32_t RandomIncrement = 0xC39EC3u;
-constexpr float RandomScale = 1.0f / 16777216.0f;      // 2^-24, exact
+constexpr float RandomScale = 1.0f / 16777216.0f;  // 2^-24, exact
 
 // One start position: a whole number of twips from BallSize up to
 // screenTwips - BallSize (a narrow screen makes the span negative and the
@@ -32,9 +32,7 @@ float StartSpeed(float moveSpeed, float r) {
 
 // A bound the left/top of a ball may reach without turning: the screen size
 // less one ball. Empty when it does not fit a single, and the test is skipped.
-std::optional<float> FarBound(double screenTwips) {
-  return ToSingle(screenTwips - static_cast<double>(BallSize));
-}
+std::optional<float> FarBound(double screenTwips) { return ToSingle(screenTwips - static_cast<double>(BallSize)); }
 
 // The sum of two singles as a single; empty when it overflows.
 std::optional<float> Advance(float position, float speed) {
@@ -108,7 +106,8 @@ CursorParkPoint CursorParkPointFor(const ScreenGeometry& screen) {
                          TwipsToPixels(screen.HeightTwips, screen.PerPixel.Y)};
 }
 
-RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState, const ScreenGeometry& screen) {
+RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState,
+                          const ScreenGeometry& screen) {
   const CursorPoint at = cursor.value_or(CursorPoint{0, 0});
   const double limitX = screen.WidthTwips / screen.PerPixel.X - CornerMargin;
   const double limitY = screen.HeightTwips / screen.PerPixel.Y - CornerMargin;

@@ -18,13 +18,13 @@
 namespace orbisette {
 
 inline constexpr std::size_t BallCount = 10;
-inline constexpr float BallSize = 1800.0f;       // the ball window's side, twips
-inline constexpr float EdgeSlack = -280.0f;      // how far past the left/top edge a ball may go
-inline constexpr double CornerMargin = 30.0;     // pixels the cursor may stray from its corner
-inline constexpr double CollisionFactor = 0.9;   // contact when centres are this many sizes apart
-inline constexpr double CentreOffset = 900.0;    // from a ball's top-left to its centre
-inline constexpr double BearingOffset = 450.0;   // the point bearings between balls are taken from
-inline constexpr std::int16_t ReboundOn = 1;     // the only Rebound value that makes balls collide
+inline constexpr float BallSize = 1800.0f;      // the ball window's side, twips
+inline constexpr float EdgeSlack = -280.0f;     // how far past the left/top edge a ball may go
+inline constexpr double CornerMargin = 30.0;    // pixels the cursor may stray from its corner
+inline constexpr double CollisionFactor = 0.9;  // contact when centres are this many sizes apart
+inline constexpr double CentreOffset = 900.0;   // from a ball's top-left to its centre
+inline constexpr double BearingOffset = 450.0;  // the point bearings between balls are taken from
+inline constexpr std::int16_t ReboundOn = 1;    // the only Rebound value that makes balls collide
 
 // PosX/PosY: top-left of the ball's window. SpeedX/SpeedY: added every tick.
 struct BallState {

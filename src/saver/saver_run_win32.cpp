@@ -35,8 +35,16 @@ SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<v
     : Config(settings),
       Options(options),
       OnEnded(std::move(onEnded)),
-      Windows{BallWindow(SaverWindowTitle, this), BallWindow(), BallWindow(), BallWindow(), BallWindow(),
-              BallWindow(), BallWindow(), BallWindow(), BallWindow(), BallWindow()} {}
+      Windows{BallWindow(SaverWindowTitle, this),
+              BallWindow(),
+              BallWindow(),
+              BallWindow(),
+              BallWindow(),
+              BallWindow(),
+              BallWindow(),
+              BallWindow(),
+              BallWindow(),
+              BallWindow()} {}
 
 SaverRun::~SaverRun() {
   // A run left without its end (a test's) still lets its windows go.

@@ -8,11 +8,11 @@
 namespace orbisette {
 
 enum class StartupAction {
-  End,               // end at once: nothing read, nothing shown
-  Preview,           // the still picture in the host's box
-  Dialog,            // the settings dialog, then the end
+  End,                  // end at once: nothing read, nothing shown
+  Preview,              // the still picture in the host's box
+  Dialog,               // the settings dialog, then the end
   LoadSettingsThenEnd,  // a letter without a branch of its own
-  Run,               // the screen-saver run
+  Run,                  // the screen-saver run
 };
 
 struct StartupDecision {

@@ -63,8 +63,8 @@ void RemoveTree(const std::wstring& path) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+  HANDLE h =
+      ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
   std::string bytes;
   char buffer[4096];
@@ -123,8 +123,8 @@ SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& argu
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                       &si, &pi)) {
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
+                       &pi)) {
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     id_ = pi.dwProcessId;
@@ -249,8 +249,8 @@ std::optional<HostProcessStats> HostStatsOf(const std::wstring& program) {
     if (close == std::string::npos) continue;
     HostProcessStats stats;
     unsigned long long utime = 0, stime = 0;
-    if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime, &stime) ==
-        2) {
+    if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
+                    &stime) == 2) {
       stats.cpuTicks = utime + stime;
     }
     const std::string status = ReadBytes(dir + L"\\status");

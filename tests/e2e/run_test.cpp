@@ -142,8 +142,8 @@ TEST_P(CursorLimit, EndsOnlyBeyondThirtyPixels) {
 
 INSTANTIATE_TEST_SUITE_P(Corner, CursorLimit,
                          ::testing::Values(CursorCase{30, 1, false}, CursorCase{1, 30, false},
-                                           CursorCase{30, 30, false}, CursorCase{31, 1, true},
-                                           CursorCase{1, 31, true}, CursorCase{500, 400, true}));
+                                           CursorCase{30, 30, false}, CursorCase{31, 1, true}, CursorCase{1, 31, true},
+                                           CursorCase{500, 400, true}));
 
 TEST_F(Run, ASecondStartLeavesTheRunAlone) {
   Start();

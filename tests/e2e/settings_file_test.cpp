@@ -27,9 +27,15 @@ TEST(FileExists, OnRealPaths) {
   Scratch s;
   WriteBytes(s.dir + L"\\song.mp3", "ID3");
   const std::pair<std::wstring, bool> cases[] = {
-      {s.dir + L"\\song.mp3", true},  {s.dir + L"\\song.mp3\\", true}, {s.dir + L"\\SONG.MP3", true},
-      {s.dir + L"\\gone.mp3", false}, {s.dir, false},                 {s.dir + L"\\", false},
-      {L"", false},                   {L"\\", false},                 {L"C:\\no\\such\\dir\\a.mp3", false},
+      {s.dir + L"\\song.mp3", true},
+      {s.dir + L"\\song.mp3\\", true},
+      {s.dir + L"\\SONG.MP3", true},
+      {s.dir + L"\\gone.mp3", false},
+      {s.dir, false},
+      {s.dir + L"\\", false},
+      {L"", false},
+      {L"\\", false},
+      {L"C:\\no\\such\\dir\\a.mp3", false},
   };
   for (const auto& [path, exists] : cases) {
     EXPECT_EQ(FileExists(path), exists) << ::testing::PrintToString(path);
@@ -54,8 +60,8 @@ TEST(SettingsFile, WritesReplaceTheFileAndKeepTheRest) {
   orbisette::Win32FileStore store;
   ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", orbisette::KeyMoveSpeed, " 42", ini));
   ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", orbisette::KeyMoveSpeed, " 43", ini));
-  EXPECT_EQ(ReadBytes(ini), "; mine\r\n[Other]\r\na=b\r\n[Section]\r\n" + std::string(orbisette::KeyMoveSpeed) +
-                                "= 43\r\n");
+  EXPECT_EQ(ReadBytes(ini),
+            "; mine\r\n[Other]\r\na=b\r\n[Section]\r\n" + std::string(orbisette::KeyMoveSpeed) + "= 43\r\n");
   EXPECT_FALSE(PathExists(ini + L".tmp"));
 }
 
@@ -111,7 +117,8 @@ TEST_F(CodePage932, OurFileReadsBackThroughTheProfileFunctions) {
 
 TEST_F(CodePage932, TheProfileFunctionsFileReadsBackThroughOurs) {
   for (const auto& kv : kValues) {
-    ASSERT_TRUE(::WritePrivateProfileStringA("Section", std::string(kv.key).c_str(), kv.value.c_str(), iniAnsi.c_str()));
+    ASSERT_TRUE(
+        ::WritePrivateProfileStringA("Section", std::string(kv.key).c_str(), kv.value.c_str(), iniAnsi.c_str()));
   }
   ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, iniAnsi.c_str());  // flush the platform's cache
   orbisette::Win32FileStore store;

@@ -39,12 +39,11 @@ TEST_P(SingleInstanceGuard, EndsAtOnceAndTouchesNothing) {
   EXPECT_FALSE(PathExists(InstallDir));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryCommandLine, SingleInstanceGuard,
-    ::testing::Values(GuardCase{L"Orbisette_Main", L"/s"}, GuardCase{L"Orbisette_Main", L"/c"},
-                      GuardCase{L"Orbisette_Main", L"/p 1234"}, GuardCase{L"Orbisette_Main", L""},
-                      GuardCase{L"<Orbisette>", L"/s"}, GuardCase{L"<Orbisette>", L"/c"},
-                      GuardCase{L"<Orbisette>", L"/p 1234"}, GuardCase{L"<Orbisette>", L""}));
+INSTANTIATE_TEST_SUITE_P(EveryCommandLine, SingleInstanceGuard,
+                         ::testing::Values(GuardCase{L"Orbisette_Main", L"/s"}, GuardCase{L"Orbisette_Main", L"/c"},
+                                           GuardCase{L"Orbisette_Main", L"/p 1234"}, GuardCase{L"Orbisette_Main", L""},
+                                           GuardCase{L"<Orbisette>", L"/s"}, GuardCase{L"<Orbisette>", L"/c"},
+                                           GuardCase{L"<Orbisette>", L"/p 1234"}, GuardCase{L"<Orbisette>", L""}));
 
 TEST(ModeLetter, LettersWithoutABranchEndAtOnceWithoutInstalling) {
   for (const wchar_t* arguments : {L"/A", L"S", L"-x", L"/?"}) {

@@ -41,10 +41,12 @@ TEST(BallTable, PiAndRandomStream) {
 }
 
 TEST(BallTable, PlacementDrawsLeftTopAndBothSpeedsPerBall) {
-  struct Case { float r, posX, posY, speed; };
-  for (const Case& c : {Case{0.0f, 1800, 1800, 40}, Case{0.2499f, 4739, 3779, 40}, Case{0.25f, 4740, 3780, 20},
-                        Case{0.5f, 7680, 5760, -40}, Case{0.75f, 10620, 7740, -20},
-                        Case{JustBelowOne, 13560, 9720, -20}}) {
+  struct Case {
+    float r, posX, posY, speed;
+  };
+  for (const Case& c :
+       {Case{0.0f, 1800, 1800, 40}, Case{0.2499f, 4739, 3779, 40}, Case{0.25f, 4740, 3780, 20},
+        Case{0.5f, 7680, 5760, -40}, Case{0.75f, 10620, 7740, -20}, Case{JustBelowOne, 13560, 9720, -20}}) {
     BallTable t{};
     Scripted s({c.r});
     PlaceBalls(t, Screen1024, 40.0f, s);
@@ -74,7 +76,11 @@ TEST(BallTable, PlacementDrawsLeftTopAndBothSpeedsPerBall) {
 TEST(BallTable, TurnsAtStrictBoundsAndMovesWithoutClamping) {
   // 19200 x 10800 twips: the right bound is 17400, the bottom bound 9000.
   const ScreenGeometry wide{19200, 10800, {}};
-  struct Case { const char* name; ScreenGeometry screen; BallState before, after; };
+  struct Case {
+    const char* name;
+    ScreenGeometry screen;
+    BallState before, after;
+  };
   const float pastRight = std::nextafter(17400.0f, 1e9f);
   for (const Case& c : {Case{"inside", wide, {5000, 4000, 10, -6}, {5010, 3994, 10, -6}},
                         Case{"on left slack", wide, {-280, 4000, -10, 6}, {-290, 4006, -10, 6}},
@@ -98,7 +104,11 @@ TEST(BallTable, TurnsAtStrictBoundsAndMovesWithoutClamping) {
 }
 
 TEST(BallTable, WindowPointsAndCursorParkPointRoundHalvesToEvenPerAxis) {
-  struct Case { BallState ball; TwipsPerPixel perPixel; std::optional<std::int32_t> x, y; };
+  struct Case {
+    BallState ball;
+    TwipsPerPixel perPixel;
+    std::optional<std::int32_t> x, y;
+  };
   for (const Case& c : {Case{{1807.5f, 1822.5f, 0, 0}, {15, 15}, 120, 122},
                         Case{{1800, 1800, 0, 0}, {12, 15}, 150, 120},  // 120 DPI across, 96 down
                         Case{{1e30f, 30, 0, 0}, {15, 15}, std::nullopt, std::nullopt}}) {
@@ -120,22 +130,30 @@ TEST(BallTable, WindowPointsAndCursorParkPointRoundHalvesToEvenPerAxis) {
 }
 
 TEST(BallTable, RunEndsWhenCursorLeavesCornerThenOnEscape) {
-  struct Case { std::optional<CursorPoint> cursor; std::int16_t escape; RunEndReason reason; };
+  struct Case {
+    std::optional<CursorPoint> cursor;
+    std::int16_t escape;
+    RunEndReason reason;
+  };
   const auto at = [](std::int32_t x, std::int32_t y) { return std::optional<CursorPoint>(CursorPoint{x, y}); };
   const RunEndReason none = RunEndReason::None, cursor = RunEndReason::Cursor, escape = RunEndReason::Escape;
   int row = 0;
   // 1920 x 1080 pixels at 120 DPI across and 96 DPI down.
   const ScreenGeometry screen = ScreenFromPixels(1920, 1080, TwipsPerPixelForDpi(120, 96));
-  for (const Case& c : {Case{at(1919, 1079), 0, none}, Case{at(1890, 1050), 0, none},
-                        Case{at(1889, 1079), 0, cursor}, Case{at(1919, 1049), 0, cursor},
-                        Case{std::nullopt, 0, cursor}, Case{at(1919, 1079), -32767, escape},
-                        Case{at(1919, 1079), 1, escape}, Case{at(0, 0), 1, cursor}}) {
+  for (const Case& c :
+       {Case{at(1919, 1079), 0, none}, Case{at(1890, 1050), 0, none}, Case{at(1889, 1079), 0, cursor},
+        Case{at(1919, 1049), 0, cursor}, Case{std::nullopt, 0, cursor}, Case{at(1919, 1079), -32767, escape},
+        Case{at(1919, 1079), 1, escape}, Case{at(0, 0), 1, cursor}}) {
     EXPECT_EQ(EndOfRunTest(c.cursor, c.escape, screen), c.reason) << "row " << row++;
   }
 }
 
 TEST(BallTable, TheRunsEndHandsBackTheStoredCounterAsTheShowFlag) {
-  struct Case { bool hid; std::int32_t stored; std::optional<std::int32_t> flag; };
+  struct Case {
+    bool hid;
+    std::int32_t stored;
+    std::optional<std::int32_t> flag;
+  };
   for (const Case& c : {Case{true, -1, -1}, Case{true, -2, -2}, Case{true, 0, 0}, Case{false, -1, std::nullopt}}) {
     EXPECT_EQ(CursorFlagAtRunEnd(c.hid, c.stored), c.flag) << c.hid << " " << c.stored;
   }

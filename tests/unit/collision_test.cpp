@@ -26,14 +26,18 @@ BallTable Apart() {
 }
 
 TEST(Collision, BearingAndDistanceOverAllDirections) {
-  struct Case { std::int32_t x1, y1, x2, y2; double bearing; std::int32_t distance; };
-  for (const Case& c : {Case{0, 0, 1000, 0, 90, 1000}, Case{0, 0, 0, 1000, 180, 1000},
-                        Case{0, 0, 0, -1000, 0, 1000}, Case{0, 0, -1000, 0, 270, 1000},
-                        Case{5, 5, 5, 5, 180, 0}, Case{0, 0, 300, 400, 180 - std::atan(0.75) * Degrees, 500},
-                        Case{0, 0, 100, -100, 45, 141}, Case{0, 0, -100, -100, 315, 141},
-                        Case{Min32, 0, Max32, 0, 90, 0},  // 2^32 apart: no 32-bit distance
-                        // 4194305.49999985 kept as a single is .5, which goes to even
-                        Case{0, 0, 4194305, 2048, 90 + std::atan(2048 / 4194305.0) * Degrees, 4194306}}) {
+  struct Case {
+    std::int32_t x1, y1, x2, y2;
+    double bearing;
+    std::int32_t distance;
+  };
+  for (const Case& c :
+       {Case{0, 0, 1000, 0, 90, 1000}, Case{0, 0, 0, 1000, 180, 1000}, Case{0, 0, 0, -1000, 0, 1000},
+        Case{0, 0, -1000, 0, 270, 1000}, Case{5, 5, 5, 5, 180, 0},
+        Case{0, 0, 300, 400, 180 - std::atan(0.75) * Degrees, 500}, Case{0, 0, 100, -100, 45, 141},
+        Case{0, 0, -100, -100, 315, 141}, Case{Min32, 0, Max32, 0, 90, 0},  // 2^32 apart: no 32-bit distance
+        // 4194305.49999985 kept as a single is .5, which goes to even
+        Case{0, 0, 4194305, 2048, 90 + std::atan(2048 / 4194305.0) * Degrees, 4194306}}) {
     EXPECT_NEAR(BearingBetween(c.x1, c.y1, c.x2, c.y2, Pi), c.bearing, 1e-4) << c.x2 << "," << c.y2;
     EXPECT_EQ(DistanceBetween(c.x1, c.y1, c.x2, c.y2), c.distance) << c.x2 << "," << c.y2;
   }
@@ -41,11 +45,13 @@ TEST(Collision, BearingAndDistanceOverAllDirections) {
 }
 
 TEST(Collision, ContactIsAtMostNineTenthsOfABallBetweenRoundedCentres) {
-  struct Case { float x, y; bool touches; };
-  for (const Case& c : {Case{1620, 0, true}, Case{1621, 0, false}, Case{972, 1296, true},
-                        Case{1000, 1275, true}, Case{1000, 1276, false},
-                        Case{1620.5f, 0, true},    // centre 2520.5 rounds to 2520
-                        Case{1621.5f, 0, false}}) {  // centre 2521.5 rounds to 2522
+  struct Case {
+    float x, y;
+    bool touches;
+  };
+  for (const Case& c : {Case{1620, 0, true}, Case{1621, 0, false}, Case{972, 1296, true}, Case{1000, 1275, true},
+                        Case{1000, 1276, false}, Case{1620.5f, 0, true},  // centre 2520.5 rounds to 2520
+                        Case{1621.5f, 0, false}}) {                       // centre 2521.5 rounds to 2522
     BallTable t = Apart();
     t[0] = {0, 0, 7, 7};
     t[1] = {c.x, c.y, 7, 7};
@@ -56,16 +62,19 @@ TEST(Collision, ContactIsAtMostNineTenthsOfABallBetweenRoundedCentres) {
 }
 
 TEST(Collision, EachBallIsSentAwayFromTheOtherAtFullSpeed) {
-  struct Case { const char* name; BallState i, j; double ix, iy, jx, jy; };
+  struct Case {
+    const char* name;
+    BallState i, j;
+    double ix, iy, jx, jy;
+  };
   const double up = CosHalfPi * Speed, down = CosThreeHalfPi * Speed, across = -CosHalfPi * 2 * Speed;
-  for (const Case& c : {
-           Case{"j to the right", {0, 0, 10, 10}, {1000, 0, 0, 0}, -Speed, up, Speed, down},
-           Case{"j below", {0, 0, 5, 5}, {0, 1000, 0, 0}, across, -Speed, 0, Speed},
-           Case{"same spot", {300, 300, 5, 5}, {300.4f, 300, 0, 0}, across, -Speed, across, -Speed},
-           Case{"4K wide", {50000, 1000, 5, 5}, {51000, 1000, 0, 0}, -Speed, up, Speed, down},
-           Case{"4K far apart", {50000, 1000, 5, 5}, {40000, 1000, 3, 3}, 5, 5, 3, 3},
-           // No 32-bit centre or bearing point: the bounce runs with bearing 0.
-           Case{"beyond 32 bits", {3e9f, 0, 5, 5}, {0, 0, 3, 3}, 0, Speed, 0, Speed}}) {
+  for (const Case& c : {Case{"j to the right", {0, 0, 10, 10}, {1000, 0, 0, 0}, -Speed, up, Speed, down},
+                        Case{"j below", {0, 0, 5, 5}, {0, 1000, 0, 0}, across, -Speed, 0, Speed},
+                        Case{"same spot", {300, 300, 5, 5}, {300.4f, 300, 0, 0}, across, -Speed, across, -Speed},
+                        Case{"4K wide", {50000, 1000, 5, 5}, {51000, 1000, 0, 0}, -Speed, up, Speed, down},
+                        Case{"4K far apart", {50000, 1000, 5, 5}, {40000, 1000, 3, 3}, 5, 5, 3, 3},
+                        // No 32-bit centre or bearing point: the bounce runs with bearing 0.
+                        Case{"beyond 32 bits", {3e9f, 0, 5, 5}, {0, 0, 3, 3}, 0, Speed, 0, Speed}}) {
     BallTable t = Apart();
     t[2] = c.i;
     t[7] = c.j;
@@ -98,7 +107,9 @@ TEST(Collision, OnlyReboundOneBouncesAndTheLastPairWins) {
 }
 
 TEST(Collision, EveryPairIsTestedTheFirstAndTheLastToo) {
-  struct Case { std::size_t i, j; };
+  struct Case {
+    std::size_t i, j;
+  };
   for (const Case& c : {Case{0, 1}, Case{0, 9}, Case{8, 9}, Case{1, 8}}) {
     BallTable t = Apart();
     t[c.i] = {30000, 30000, 1, 1};

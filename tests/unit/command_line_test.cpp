@@ -25,9 +25,9 @@ TEST(CommandLine, ArgumentsFollowTheProgramName) {
 
 TEST(CommandLine, ModeLetterIsTheSecondCharacterUpperCased) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"/s", L"S"},   {L"-S", L"S"},       {L"xs", L"S"},   {L"/S extra text", L"S"},
-      {L"/c", L"C"},   {L"/C:123", L"C"},   {L"/p 1234", L"P"}, {L"/P:1234", L"P"},
-      {L"S", L""},     {L"", L""},          {L"/a", L"A"},   {L"//", L"/"},
+      {L"/s", L"S"}, {L"-S", L"S"},     {L"xs", L"S"},      {L"/S extra text", L"S"},
+      {L"/c", L"C"}, {L"/C:123", L"C"}, {L"/p 1234", L"P"}, {L"/P:1234", L"P"},
+      {L"S", L""},   {L"", L""},        {L"/a", L"A"},      {L"//", L"/"},
   };
   for (const auto& [args, letter] : cases) {
     SCOPED_TRACE(args);
@@ -37,14 +37,21 @@ TEST(CommandLine, ModeLetterIsTheSecondCharacterUpperCased) {
 
 TEST(CommandLine, TheStartUpDecidesOnceForEveryCommandLine) {
   using enum StartupAction;
-  struct Case { bool open; const wchar_t* args; StartupAction action; bool hide, loads; std::int32_t handle; };
-  for (const Case& c : {Case{true, L"/s", End, false, false, 0}, Case{true, L"/p 1234", End, false, false, 0},
-                        Case{true, L"", End, false, false, 0}, Case{true, L"/c", End, false, false, 0},
-                        Case{false, L"/s", Run, true, true, 0}, Case{false, L"-S more", Run, true, true, 0},
-                        Case{false, L"", Run, false, true, 0}, Case{false, L"/c:5", Dialog, false, true, 0},
-                        Case{false, L"/p 1234", Preview, false, false, 1234}, Case{false, L"/P:77", Preview, false, false, 77},
-                        Case{false, L"S", LoadSettingsThenEnd, false, true, 0},
-                        Case{false, L"/a", LoadSettingsThenEnd, false, true, 0}}) {
+  struct Case {
+    bool open;
+    const wchar_t* args;
+    StartupAction action;
+    bool hide, loads;
+    std::int32_t handle;
+  };
+  for (const Case& c :
+       {Case{true, L"/s", End, false, false, 0}, Case{true, L"/p 1234", End, false, false, 0},
+        Case{true, L"", End, false, false, 0}, Case{true, L"/c", End, false, false, 0},
+        Case{false, L"/s", Run, true, true, 0}, Case{false, L"-S more", Run, true, true, 0},
+        Case{false, L"", Run, false, true, 0}, Case{false, L"/c:5", Dialog, false, true, 0},
+        Case{false, L"/p 1234", Preview, false, false, 1234}, Case{false, L"/P:77", Preview, false, false, 77},
+        Case{false, L"S", LoadSettingsThenEnd, false, true, 0},
+        Case{false, L"/a", LoadSettingsThenEnd, false, true, 0}}) {
     SCOPED_TRACE(c.args);
     const StartupDecision d = DecideStartup(c.open, c.args);
     EXPECT_EQ(d.Action, c.action);
@@ -56,15 +63,32 @@ TEST(CommandLine, TheStartUpDecidesOnceForEveryCommandLine) {
 
 TEST(CommandLine, PreviewHandleIsReadFromTheFourthCharacter) {
   const std::pair<const wchar_t*, std::int32_t> cases[] = {
-      {L"/p 1234", 1234},       {L"/P:1234", 1234},     {L"/p1234", 234},
-      {L"/p &H4D2", 1234},      {L"/p &h4d2", 1234},    {L"/p 12 34", 1234},
-      {L"/p \t5\t6", 56},       {L"/p", 0},             {L"/p ", 0},
-      {L"/p abc", 0},           {L"/p 99999999999", 0}, {L"/p -7", -7},
-      {L"/p 65538x1", 65538},   {L"/p 12\u30005", 12},  {L"/p 2.5", 2},
-      {L"/p 1\n2", 12},         {L"/p 12\r3", 12},      {L"/p 1e3", 1000},
-      {L"/p 2147483647", 2147483647},  {L"/p 2147483648", 0},  {L"/p 2147483646.5", 2147483646},
-      {L"/p -2147483648", INT32_MIN},  {L"/p &H7FFFFFFF", 2147483647},  {L"/p &H80000000", INT32_MIN},
-      {L"/p &H100000000", 0},  {L"/p &H", 0},
+      {L"/p 1234", 1234},
+      {L"/P:1234", 1234},
+      {L"/p1234", 234},
+      {L"/p &H4D2", 1234},
+      {L"/p &h4d2", 1234},
+      {L"/p 12 34", 1234},
+      {L"/p \t5\t6", 56},
+      {L"/p", 0},
+      {L"/p ", 0},
+      {L"/p abc", 0},
+      {L"/p 99999999999", 0},
+      {L"/p -7", -7},
+      {L"/p 65538x1", 65538},
+      {L"/p 12\u30005", 12},
+      {L"/p 2.5", 2},
+      {L"/p 1\n2", 12},
+      {L"/p 12\r3", 12},
+      {L"/p 1e3", 1000},
+      {L"/p 2147483647", 2147483647},
+      {L"/p 2147483648", 0},
+      {L"/p 2147483646.5", 2147483646},
+      {L"/p -2147483648", INT32_MIN},
+      {L"/p &H7FFFFFFF", 2147483647},
+      {L"/p &H80000000", INT32_MIN},
+      {L"/p &H100000000", 0},
+      {L"/p &H", 0},
   };
   for (const auto& [args, handle] : cases) {
     SCOPED_TRACE(args);

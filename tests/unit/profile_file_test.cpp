@@ -31,19 +31,13 @@ TEST(ProfileRead, FindsValuesTheWayProfileFunctionsDo) {
     const char* key;
     const char* value;
   } cases[] = {
-      {"Section", "Speed", "42"},           // case-blind names, spaces trimmed, first key wins
-      {"Other", "SPEED", "99"},
-      {"Section", "Quoted", "C:\\My Music\\a.mp3"},
-      {"Section", "Single", "x"},
-      {"Section", "Half", "\"x"},
-      {"Section", "NoValue", ""},
-      {"Section", "Empty", ""},
-      {"Section", "Eq", "a=b"},
-      {"Section", "Missing", ""},
-      {"Missing", "Speed", ""},
-      {"Third", "k", "lf only"},
-      {"third", "LAST", "no line end"},
-      {"Section", "; comment line", ""},
+      {"Section", "Speed", "42"},  // case-blind names, spaces trimmed, first key wins
+      {"Other", "SPEED", "99"},         {"Section", "Quoted", "C:\\My Music\\a.mp3"},
+      {"Section", "Single", "x"},       {"Section", "Half", "\"x"},
+      {"Section", "NoValue", ""},       {"Section", "Empty", ""},
+      {"Section", "Eq", "a=b"},         {"Section", "Missing", ""},
+      {"Missing", "Speed", ""},         {"Third", "k", "lf only"},
+      {"third", "LAST", "no line end"}, {"Section", "; comment line", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key);
@@ -61,7 +55,8 @@ TEST(ProfileRead, JapaneseKeysCompareTrailBytesExactly) {
 
 TEST(ProfileRead, AnEditorsByteOrderMarkIsNotPartOfTheFirstSection) {
   EXPECT_EQ(ReadProfileValue("\xEF\xBB\xBF[Section]\r\nk=1\r\n", "Section", "k"), "1");
-  EXPECT_EQ(WithProfileValue("\xEF\xBB\xBF[S]\nk=1\n", "S", "k", "2"), std::optional<std::string>("\xEF\xBB\xBF[S]\nk=2\n"));
+  EXPECT_EQ(WithProfileValue("\xEF\xBB\xBF[S]\nk=1\n", "S", "k", "2"),
+            std::optional<std::string>("\xEF\xBB\xBF[S]\nk=2\n"));
 }
 
 TEST(ProfileRead, CutsValuesTo255Bytes) {
@@ -109,7 +104,8 @@ TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
       {"[S]\nj=0", "[S]\nj=0\nk= 1\n"},
       {"[s]\r\n  K = 5 \r\n", "[s]\r\n  K= 1\r\n"},
       {"[S]\r\n[S]\r\nk=2\r\n", "[S]\r\n[S]\r\nk= 1\r\n"},
-      {"[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n", "[S]\r\na=1\r\nk= 1\r\n[T]\r\n[S]\r\nb=2\r\n"},  // a new key joins the first
+      {"[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n",
+       "[S]\r\na=1\r\nk= 1\r\n[T]\r\n[S]\r\nb=2\r\n"},  // a new key joins the first
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);
@@ -121,9 +117,14 @@ TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
   const struct {
     std::string section, key, value;
   } cases[] = {
-      {"S", "k", "a\r\n[Evil]"}, {"S", "k", std::string("a\0b", 3)}, {"S", "k=x", "1"},
-      {"S]", "k", "1"},          {"S", "", "1"},                       {"", "k", "1"},
-      {"S", "a\nb", "1"},        {"S", ";k", "1"},
+      {"S", "k", "a\r\n[Evil]"},
+      {"S", "k", std::string("a\0b", 3)},
+      {"S", "k=x", "1"},
+      {"S]", "k", "1"},
+      {"S", "", "1"},
+      {"", "k", "1"},
+      {"S", "a\nb", "1"},
+      {"S", ";k", "1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WithProfileValue("[S]\nk=0\n", c.section, c.key, c.value), std::nullopt) << c.section << "/" << c.key;
@@ -163,7 +164,7 @@ TEST(IniFile, WrittenValuesReadBack) {
   MemoryStore store;
   EXPECT_EQ(ReadIniValue(store, SettingsSection, KeyBgmKind, kIni), "");
   const std::pair<std::string_view, std::string> values[] = {
-      {KeyBgmKind, " 2"}, {KeyBgmRepeat, " 0"}, {KeyBgmFile, "C:\\Music\\\x8B\xC8.mp3"},
+      {KeyBgmKind, " 2"},    {KeyBgmRepeat, " 0"}, {KeyBgmFile, "C:\\Music\\\x8B\xC8.mp3"},
       {KeyMoveSpeed, " 42"}, {KeyRebound, "-1"},
   };
   for (const auto& [key, value] : values) ASSERT_TRUE(WriteIniValue(store, SettingsSection, key, value, kIni));
