@@ -1,0 +1,17 @@
+// The music's port to the platform, on winmm: MCI command strings, their error
+// texts, the wave output device count and PlaySoundA.
+#pragma once
+
+#include "music/mci_port.h"
+
+namespace orbisette {
+
+class Win32MciPort final : public MciPort {
+ public:
+  std::int32_t SendString(const std::string& command, std::span<char> reply) override;
+  bool GetErrorString(std::int32_t code, std::span<char> text) override;
+  std::int32_t WaveOutDeviceCount() override;
+  std::int32_t PlaySoundAnsi(const std::optional<std::string>& soundName, std::uint32_t flags) override;
+};
+
+}  // namespace orbisette
