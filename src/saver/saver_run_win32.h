@@ -45,6 +45,8 @@ class SaverRun final : private BallWindowListener {
   // value until then).
   std::int32_t CursorShowCount() const { return Options.CursorShowCount; }
   const std::optional<BallTable>& Table() const { return Balls; }
+  // Ball i's window: 0 is Orbisette_Main, i is Orbisette_0i.
+  HWND WindowOf(std::size_t ball) const { return ball < BallCount ? Windows[ball].Handle() : nullptr; }
 
  private:
   bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;

@@ -1,0 +1,123 @@
+// The run's order of events, watched from inside: the harness makes a run in its
+// own process and records what each of its windows is told, in order. From
+// outside these steps are too quick to see.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "harness.h"
+#include "saver/saver_run_win32.h"
+
+namespace e2e {
+namespace {
+
+enum class Step { Move, Show, Destroy };
+struct Event {
+  Step step;
+  HWND hwnd;
+  bool anyVisible;  // whether any window of the run was visible at that moment
+};
+
+std::vector<Event>* Recording = nullptr;
+std::vector<HWND> RunWindows;
+
+LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && Recording) {
+    const bool anyVisible =
+        std::any_of(RunWindows.begin(), RunWindows.end(), [](HWND h) { return h && ::IsWindowVisible(h); });
+    if (m->message == WM_WINDOWPOSCHANGED && !(reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags & SWP_NOMOVE)) {
+      Recording->push_back({Step::Move, m->hwnd, anyVisible});
+    }
+    if (m->message == WM_SHOWWINDOW && m->wParam) Recording->push_back({Step::Show, m->hwnd, anyVisible});
+    if (m->message == WM_DESTROY) Recording->push_back({Step::Destroy, m->hwnd, anyVisible});
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The cursor's display counter of this thread, left as it was.
+int CursorCounter() {
+  const int below = ::ShowCursor(FALSE);
+  ::ShowCursor(TRUE);
+  return below + 1;
+}
+
+class RunFromInside : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::CreateDirectoryW(InstallDir, nullptr);
+    ASSERT_TRUE(::CopyFileW((BuildDirectory() + L"\\Orbisette.dll").c_str(), InstalledImage, FALSE))
+        << "without the image every ball would stop the run with a message box";
+    hook_ = ::SetWindowsHookExW(WH_CALLWNDPROC, Record, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook_, nullptr);
+  }
+  void TearDown() override {
+    Recording = nullptr;
+    if (hook_) ::UnhookWindowsHookEx(hook_);
+    // The run's last window posted the quit that ends a program's message loop.
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  orbisette::Settings settings_{0, 0, "", 15.0f, 1};
+  AppFolder app_;  // a clean C:\v_lumo before and after
+  HHOOK hook_ = nullptr;
+};
+
+TEST_F(RunFromInside, PlacedWhileHiddenShownMainFirstUnloadedOneToNineThenMain) {
+  bool ended = false;
+  orbisette::SaverRun run(settings_, {}, [&] { ended = true; });
+  std::vector<Event> start, end;
+  RunWindows.assign(orbisette::BallCount, nullptr);
+  Recording = &start;
+  run.Start();
+  for (std::size_t i = 0; i < orbisette::BallCount; ++i) RunWindows[i] = run.WindowOf(i);
+  Recording = &end;
+  run.End();
+  Recording = nullptr;
+  EXPECT_TRUE(ended);
+
+  auto ballOf = [&](HWND h) { return std::find(RunWindows.begin(), RunWindows.end(), h) - RunWindows.begin(); };
+  std::vector<long long> moved, shown, destroyed;
+  for (const Event& e : start) {
+    if (e.step == Step::Move) {
+      moved.push_back(ballOf(e.hwnd));
+      EXPECT_FALSE(e.anyVisible) << "ball " << ballOf(e.hwnd) << " moved while a window showed";
+    }
+    if (e.step == Step::Show) shown.push_back(ballOf(e.hwnd));
+  }
+  for (const Event& e : end) {
+    if (e.step == Step::Destroy && ballOf(e.hwnd) < 10) destroyed.push_back(ballOf(e.hwnd));
+  }
+  const std::vector<long long> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  EXPECT_EQ(moved, inOrder);
+  EXPECT_EQ(shown, inOrder);
+  EXPECT_EQ(destroyed, (std::vector<long long>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0}));
+}
+
+TEST_F(RunFromInside, TheStoredCounterIsTheShowFlagAtTheEnd) {
+  struct Case {
+    bool hidden;
+    int stored;
+    int change;
+  };
+  for (const Case& c : {Case{true, -1, +1}, Case{true, -2, +1}, Case{true, 0, -1}, Case{false, -1, 0}}) {
+    SCOPED_TRACE(::testing::Message() << c.hidden << " " << c.stored);
+    orbisette::SaverRun run(settings_, {c.hidden, c.stored}, [] {});
+    run.Start();
+    const int before = CursorCounter();
+    run.End();
+    EXPECT_EQ(CursorCounter(), before + c.change);
+    if (c.hidden) {
+      EXPECT_EQ(run.CursorShowCount(), before + c.change);
+    }
+    // Put this thread's counter back for the next row.
+    if (c.change > 0) ::ShowCursor(FALSE);
+    if (c.change < 0) ::ShowCursor(TRUE);
+  }
+}
+
+}  // namespace
+}  // namespace e2e
