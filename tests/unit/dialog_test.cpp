@@ -35,6 +35,7 @@ DialogContext Context(std::wstring address = L"https://example.invalid/") {
     static const std::map<std::wstring, std::wstring, std::less<>> shortForms = {
         {L"C:\\音楽\\曲.mp3", L"C:\\8A3F~1\\8B48~1.MP3"},
         {L"C:\\" + std::wstring(300, L'a') + L".mp3", L"C:\\AAAAAA~1.MP3"},
+        {L"C:\\" + std::wstring(300, L'c'), L"C:\\" + std::wstring(260, L'C')},  // too deep even when short
     };
     auto it = shortForms.find(path);
     return it == shortForms.end() ? std::nullopt : std::optional<std::wstring>(it->second);
@@ -249,6 +250,7 @@ TEST(DialogModel, PickedFileIsKeptOnlyWhenTheFileCanHoldIt) {
       {L"C:\\Music\\a.mp3", "C:\\Music\\a.mp3", false},
       {L"C:\\音楽\\曲.mp3", "C:\\8A3F~1\\8B48~1.MP3", false},
       {longName, "C:\\AAAAAA~1.MP3", false},
+      {L"C:\\" + std::wstring(300, L'c'), "C:\\old.wav", true},
       {L"C:\\Müsik\\b.wav", "C:\\old.wav", true},
       {L"C:\\" + std::wstring(252, L'b'), "C:\\" + std::string(252, 'b'), false},
       {L"C:\\" + std::wstring(253, L'b'), "C:\\old.wav", true},
