@@ -76,6 +76,7 @@ const std::array<std::wstring, RepeatEntryCount>& RepeatEntries() {
 }
 
 std::wstring SpeedLabelText(float speed, char decimalSeparator) {
+  if (speed == 0) speed = 0;  // "-0" read from the file shows as "0"
   char buffer[32];
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, speed);
   std::wstring text;

@@ -15,9 +15,9 @@ std::array<int, 3> Channels(Rgb c) { return {c.Red, c.Green, c.Blue}; }
 TEST(DialogLook, GradientColourOfARow) {
   using enum GradientSurface;
   const struct {
-    GradientSurface surface;
-    double y, height;
-    std::array<int, 3> colour;
+    GradientSurface Surface;
+    double Y, Height;
+    std::array<int, 3> Colour;
   } cases[] = {
       {Form, 0, 3660, {0, 0, 30}},       {Form, 1830, 3660, {220, 220, 250}},  // top, middle
       {Form, 3660, 3660, {0, 0, 30}},    {Form, 100, 3660, {19, 19, 49}},      // bottom; 18.86 rounds up
@@ -27,7 +27,7 @@ TEST(DialogLook, GradientColourOfARow) {
       {Form, 0, 0, {0, 0, 30}},  // a minimised form has no height
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Channels(GradientColour(c.surface, c.y, c.height)), c.colour) << c.y << " of " << c.height;
+    EXPECT_EQ(Channels(GradientColour(c.Surface, c.Y, c.Height)), c.Colour) << c.Y << " of " << c.Height;
   }
   // Pixel rows take the twip at their own top: row 301 at 12 twips a pixel is y 3612.
   EXPECT_EQ(Channels(GradientColourOfRow(Form, 301, 3660, 12)), (std::array{9, 9, 39}));
@@ -36,9 +36,9 @@ TEST(DialogLook, GradientColourOfARow) {
 
 TEST(DialogLook, ZoomPointFollowsTheCursorAtLoad) {
   const struct {
-    ZoomPoint old;
-    std::optional<CursorPosition> cursor;
-    std::array<int, 2> point;
+    ZoomPoint Old;
+    std::optional<CursorPosition> Cursor;
+    std::array<int, 2> Point;
   } cases[] = {
       {{0, 0}, CursorPosition{100, 37}, {100, 37}},
       {{5, 6}, std::nullopt, {0, 0}},  // cursor unreadable: the top-left corner
@@ -47,8 +47,8 @@ TEST(DialogLook, ZoomPointFollowsTheCursorAtLoad) {
       {{5, 6}, CursorPosition{-32768, 32767}, {-32768, 32767}},
   };
   for (const auto& c : cases) {
-    const ZoomPoint p = ZoomPointAfterLoad(c.old, c.cursor);
-    EXPECT_EQ((std::array<int, 2>{p.X, p.Y}), c.point);
+    const ZoomPoint p = ZoomPointAfterLoad(c.Old, c.Cursor);
+    EXPECT_EQ((std::array<int, 2>{p.X, p.Y}), c.Point);
   }
 }
 

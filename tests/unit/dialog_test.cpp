@@ -15,8 +15,8 @@ using enum ControlId;
 
 const std::filesystem::path kIni = "app/Orbisette.ini";
 
-Settings Loaded(std::int16_t kind, std::int16_t repeat = 0, std::string file = "", float speed = 15,
-                std::int16_t rebound = 1) {
+Settings SettingsWith(std::int16_t kind, std::int16_t repeat = 0, std::string file = "", float speed = 15,
+                      std::int16_t rebound = 1) {
   return Settings{kind, repeat, std::move(file), speed, rebound};
 }
 
@@ -45,10 +45,10 @@ DialogContext Context(std::wstring address = L"https://example.invalid/") {
 
 TEST(DialogModel, MarksAndEnabledControlsFollowTheMusicKind) {
   const struct {
-    std::int16_t loaded;
-    std::optional<std::int16_t> pressed;
-    std::array<bool, 3> marks;  // Img_BGM(0), (1), (2)
-    bool repeatEnabled, fileEnabled;
+    std::int16_t Loaded;
+    std::optional<std::int16_t> Pressed;
+    std::array<bool, 3> Marks;  // Img_BGM(0), (1), (2)
+    bool RepeatEnabled, FileEnabled;
   } cases[] = {
       {0, {}, {true, false, false}, false, false}, {1, {}, {false, true, false}, true, false},
       {2, {}, {false, false, true}, false, true},  {5, {}, {false, false, false}, false, false},
@@ -56,35 +56,35 @@ TEST(DialogModel, MarksAndEnabledControlsFollowTheMusicKind) {
       {2, 0, {true, false, false}, false, false},  {5, 2, {false, false, true}, false, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "loaded " << c.loaded << " pressed " << c.pressed.value_or(-1));
-    Settings settings = Loaded(c.loaded);
+    SCOPED_TRACE(testing::Message() << "loaded " << c.Loaded << " pressed " << c.Pressed.value_or(-1));
+    Settings settings = SettingsWith(c.Loaded);
     DialogModel model(settings, Context());
-    if (c.pressed) model.SelectMusic(*c.pressed);
-    EXPECT_EQ((std::array{model.MarkOn(Img_BGM_0), model.MarkOn(Img_BGM_1), model.MarkOn(Img_BGM_2)}), c.marks);
+    if (c.Pressed) model.SelectMusic(*c.Pressed);
+    EXPECT_EQ((std::array{model.MarkOn(Img_BGM_0), model.MarkOn(Img_BGM_1), model.MarkOn(Img_BGM_2)}), c.Marks);
     EXPECT_FALSE(model.MarkOn(lbl_BGM_1));
-    EXPECT_EQ(model.Enabled(BGM_Repeat), c.repeatEnabled);
-    EXPECT_EQ(model.Enabled(Cmd_BGM), c.fileEnabled);
-    EXPECT_EQ(settings.BgmKind, c.pressed.value_or(c.loaded)) << "the choice reaches the settings at once";
+    EXPECT_EQ(model.Enabled(BGM_Repeat), c.RepeatEnabled);
+    EXPECT_EQ(model.Enabled(Cmd_BGM), c.FileEnabled);
+    EXPECT_EQ(settings.BgmKind, c.Pressed.value_or(c.Loaded)) << "the choice reaches the settings at once";
   }
-  Settings settings = Loaded(0);
+  Settings settings = SettingsWith(0);
   EXPECT_TRUE(DialogModel(settings, Context()).Enabled(Cmd_Etc));
   EXPECT_FALSE(DialogModel(settings, Context(L"")).Enabled(Cmd_Etc)) << "no address, no dead link";
 }
 
 TEST(DialogModel, ReboundMarkToggles) {
   const struct {
-    std::int16_t loaded;
-    int clicks;
-    std::int16_t after;
-    bool markOn;
+    std::int16_t Loaded;
+    int Clicks;
+    std::int16_t After;
+    bool MarkOn;
   } cases[] = {{1, 0, 1, true}, {0, 0, 0, false}, {0, 1, 1, true}, {1, 1, 0, false},
                {1, 2, 1, true}, {7, 0, 7, false}, {7, 1, 1, true}, {-1, 2, 0, false}};
   for (const auto& c : cases) {
-    Settings settings = Loaded(0, 0, "", 15, c.loaded);
+    Settings settings = SettingsWith(0, 0, "", 15, c.Loaded);
     DialogModel model(settings, Context());
-    for (int i = 0; i < c.clicks; ++i) model.ToggleRebound();
-    EXPECT_EQ(settings.Rebound, c.after) << c.loaded << " clicked " << c.clicks;
-    EXPECT_EQ(model.MarkOn(Img_Hanpatu), c.markOn) << c.loaded << " clicked " << c.clicks;
+    for (int i = 0; i < c.Clicks; ++i) model.ToggleRebound();
+    EXPECT_EQ(settings.Rebound, c.After) << c.Loaded << " clicked " << c.Clicks;
+    EXPECT_EQ(model.MarkOn(Img_Hanpatu), c.MarkOn) << c.Loaded << " clicked " << c.Clicks;
   }
 }
 
@@ -98,29 +98,29 @@ TEST(DialogModel, RepeatComboEntriesAndText) {
   const std::pair<std::int16_t, const wchar_t*> loaded[] = {
       {0, L""}, {7, L"7"}, {30, L"30"}, {-5, L"-5"}, {123, L"123"}};
   for (const auto& [repeat, text] : loaded) {
-    Settings settings = Loaded(1, repeat);
+    Settings settings = SettingsWith(1, repeat);
     EXPECT_EQ(DialogModel(settings, Context()).RepeatText(), text) << repeat;
   }
 }
 
 TEST(DialogModel, SpeedBarAndLabel) {
   const struct {
-    float speed;
-    char separator;
-    int bar;
-    const wchar_t* label;
+    float Speed;
+    char Separator;
+    int Bar;
+    const wchar_t* Label;
   } cases[] = {
       {15, '.', 15, L"15"}, {12.5f, '.', 12, L"12.5"},  {13.5f, '.', 14, L"13.5"}, {12.5f, ',', 12, L"12,5"},
-      {60, '.', 60, L"60"}, {61, '.', 10, L"61"},       {9.4f, '.', 10, L"9.4"},   {0, '.', 10, L"0"},
+      {60, '.', 60, L"60"}, {61, '.', 10, L"61"},       {9.4f, '.', 10, L"9.4"},   {-0.0f, '.', 10, L"0"},
       {-3, '.', 10, L"-3"}, {1e20f, '.', 10, L"1E+20"}, {60.5f, '.', 60, L"60.5"},
   };
   for (const auto& c : cases) {
-    Settings settings = Loaded(0, 0, "", c.speed);
+    Settings settings = SettingsWith(0, 0, "", c.Speed);
     DialogContext context = Context();
-    context.DecimalSeparator = c.separator;
+    context.DecimalSeparator = c.Separator;
     DialogModel model(settings, context);
-    EXPECT_EQ(model.SpeedBar(), c.bar) << c.speed;
-    EXPECT_EQ(model.SpeedLabel(), c.label) << c.speed;
+    EXPECT_EQ(model.SpeedBar(), c.Bar) << c.Speed;
+    EXPECT_EQ(model.SpeedLabel(), c.Label) << c.Speed;
   }
 }
 
@@ -136,48 +136,51 @@ std::string SavedFile(const char* kind, const char* repeat, const std::string& f
 
 TEST(DialogSave, WritesTheFiveKeys) {
   const struct {
-    const char* what;
-    Settings loaded;
-    std::function<void(DialogModel&)> act;
-    std::string file;
-    std::int16_t repeatAfter;
+    const char* What;
+    Settings Loaded;
+    std::function<void(DialogModel&)> Act;
+    std::string File;
+    std::int16_t RepeatAfter;
   } cases[] = {
-      {"CD, repeat 0, unchanged", Loaded(1), [](DialogModel&) {}, SavedFile(" 1", " 0", "", " 15", " 1"), 0},
-      {"7 typed", Loaded(1), [](DialogModel& m) { m.SetRepeatText(L"7"); }, SavedFile(" 1", " 7", "", " 15", " 1"), 7},
-      {"letters typed", Loaded(1, 4), [](DialogModel& m) { m.SetRepeatText(L"abc"); },
+      {"CD, repeat 0, unchanged", SettingsWith(1), [](DialogModel&) {}, SavedFile(" 1", " 0", "", " 15", " 1"), 0},
+      {"7 typed", SettingsWith(1), [](DialogModel& m) { m.SetRepeatText(L"7"); },
+       SavedFile(" 1", " 7", "", " 15", " 1"), 7},
+      {"letters typed", SettingsWith(1, 4), [](DialogModel& m) { m.SetRepeatText(L"abc"); },
        SavedFile(" 1", " 0", "", " 15", " 1"), 0},
-      {"full-width 12", Loaded(1), [](DialogModel& m) { m.SetRepeatText(L"１２"); },
+      {"full-width 12", SettingsWith(1), [](DialogModel& m) { m.SetRepeatText(L"１２"); },
        SavedFile(" 1", " 12", "", " 15", " 1"), 12},
-      {"2.5 halves to even", Loaded(1), [](DialogModel& m) { m.SetRepeatText(L" 2.5 "); },
+      {"2.5 halves to even", SettingsWith(1), [](DialogModel& m) { m.SetRepeatText(L" 2.5 "); },
        SavedFile(" 1", " 2", "", " 15", " 1"), 2},
-      {"lowest repeat", Loaded(1), [](DialogModel& m) { m.SetRepeatText(L"-32768.5"); },
+      {"lowest repeat", SettingsWith(1), [](DialogModel& m) { m.SetRepeatText(L"-32768.5"); },
        SavedFile(" 1", "-32768", "", " 15", " 1"), -32768},
-      {"none after a file", Loaded(2, 0, "C:\\a.mp3"), [](DialogModel& m) { m.SelectMusic(0); },
+      {"none after a file", SettingsWith(2, 0, "C:\\a.mp3"), [](DialogModel& m) { m.SelectMusic(0); },
        SavedFile(" 0", " 0", "C:\\a.mp3", " 15", " 1"), 0},
-      {"rebound twice", Loaded(0), [](DialogModel& m) { m.ToggleRebound(), m.ToggleRebound(); },
+      {"rebound twice", SettingsWith(0), [](DialogModel& m) { m.ToggleRebound(), m.ToggleRebound(); },
        SavedFile(" 0", " 0", "", " 15", " 1"), 0},
-      {"rebound off", Loaded(0), [](DialogModel& m) { m.ToggleRebound(); }, SavedFile(" 0", " 0", "", " 15", " 0"), 0},
-      {"bar to 42", Loaded(0), [](DialogModel& m) { m.MoveSpeedBar(42); }, SavedFile(" 0", " 0", "", " 42", " 1"), 0},
-      {"speed 61 keeps the bar at 10", Loaded(0, 0, "", 61), [](DialogModel&) {},
+      {"rebound off", SettingsWith(0), [](DialogModel& m) { m.ToggleRebound(); },
+       SavedFile(" 0", " 0", "", " 15", " 0"), 0},
+      {"bar to 42", SettingsWith(0), [](DialogModel& m) { m.MoveSpeedBar(42); }, SavedFile(" 0", " 0", "", " 42", " 1"),
+       0},
+      {"speed 61 keeps the bar at 10", SettingsWith(0, 0, "", 61), [](DialogModel&) {},
        SavedFile(" 0", " 0", "", " 10", " 1"), 0},
-      {"kind 5 as read", Loaded(5, 3), [](DialogModel&) {}, SavedFile(" 5", " 3", "", " 15", " 1"), 3},
+      {"kind 5 as read", SettingsWith(5, 3), [](DialogModel&) {}, SavedFile(" 5", " 3", "", " 15", " 1"), 3},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    Settings settings = c.loaded;
+    SCOPED_TRACE(c.What);
+    Settings settings = c.Loaded;
     DialogModel model(settings, Context());
-    c.act(model);
+    c.Act(model);
     MemoryStore store;
     EXPECT_EQ(model.Save(store), std::nullopt);
-    EXPECT_EQ(store.Files[kIni], c.file);
+    EXPECT_EQ(store.Files[kIni], c.File);
     EXPECT_EQ(store.Files.size(), 1u);
-    EXPECT_EQ(settings.BgmRepeat, c.repeatAfter);
-    EXPECT_EQ(settings.MoveSpeed, c.loaded.MoveSpeed) << "the bar never changes the speed in memory";
+    EXPECT_EQ(settings.BgmRepeat, c.RepeatAfter);
+    EXPECT_EQ(settings.MoveSpeed, c.Loaded.MoveSpeed) << "the bar never changes the speed in memory";
   }
 }
 
 TEST(DialogSave, BarMovesTheLabelNotTheSpeed) {
-  Settings settings = Loaded(0);
+  Settings settings = SettingsWith(0);
   DialogModel model(settings, Context());
   EXPECT_EQ(model.SpeedBar(), 15);
   EXPECT_EQ(model.SpeedLabel(), L"15");
@@ -189,7 +192,7 @@ TEST(DialogSave, BarMovesTheLabelNotTheSpeed) {
 TEST(DialogSave, CancelWritesNothing) {
   MemoryStore store;
   store.Files[kIni] = "[Section]\r\nkeep=me\r\n";
-  Settings settings = Loaded(0);
+  Settings settings = SettingsWith(0);
   {
     DialogModel model(settings, Context());
     model.SelectMusic(1);
@@ -204,12 +207,12 @@ TEST(DialogSave, CancelWritesNothing) {
 TEST(DialogSave, AllFiveKeysOrNone) {
   const std::string old = "[Section]\r\n" + std::string(KeyRebound) + "= 1\r\n; mine\r\n";
   const struct {
-    const char* what;
-    std::wstring repeat;
-    std::string musicFile;
-    std::size_t writeLimit;
-    bool replaceFails, unreadable;
-    bool namesFile;
+    const char* What;
+    std::wstring Repeat;
+    std::string MusicFile;
+    std::size_t WriteLimit;
+    bool ReplaceFails, Unreadable;
+    bool NamesFile;
   } cases[] = {
       {"repeat above 16 bits", L"32768", "", std::string::npos, false, false, false},
       {"repeat below 16 bits", L"-32769", "", std::string::npos, false, false, false},
@@ -220,21 +223,21 @@ TEST(DialogSave, AllFiveKeysOrNone) {
       {"old file unreadable", L"1", "", std::string::npos, false, true, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.What);
     MemoryStore store;
     store.Files[kIni] = old;
-    store.WriteLimit = c.writeLimit;
-    store.ReplaceFails = c.replaceFails;
-    if (c.unreadable) store.Unreadable = kIni;
-    Settings settings = Loaded(1, 9, c.musicFile);
+    store.WriteLimit = c.WriteLimit;
+    store.ReplaceFails = c.ReplaceFails;
+    if (c.Unreadable) store.Unreadable = kIni;
+    Settings settings = SettingsWith(1, 9, c.MusicFile);
     DialogModel model(settings, Context());
-    model.SetRepeatText(c.repeat);
+    model.SetRepeatText(c.Repeat);
     const std::optional<std::wstring> message = model.Save(store);
     ASSERT_TRUE(message.has_value());
-    EXPECT_EQ(message->find(kIni.wstring()) != std::wstring::npos, c.namesFile) << "the message names the file";
+    EXPECT_EQ(message->find(kIni.wstring()) != std::wstring::npos, c.NamesFile) << "the message names the file";
     EXPECT_EQ(store.Files[kIni], old);
     EXPECT_EQ(store.Files.size(), 1u) << "no temporary file left behind";
-    if (!c.namesFile) {
+    if (!c.NamesFile) {
       EXPECT_EQ(settings.BgmRepeat, 9) << "a refused repeat is not stored";
     }
   }
@@ -243,9 +246,9 @@ TEST(DialogSave, AllFiveKeysOrNone) {
 TEST(DialogModel, PickedFileIsKeptOnlyWhenTheFileCanHoldIt) {
   const std::wstring longName = L"C:\\" + std::wstring(300, L'a') + L".mp3";
   const struct {
-    std::wstring picked;
-    std::string stored;
-    bool message;
+    std::wstring Picked;
+    std::string Stored;
+    bool Message;
   } cases[] = {
       {L"C:\\Music\\a.mp3", "C:\\Music\\a.mp3", false},
       {L"C:\\音楽\\曲.mp3", "C:\\8A3F~1\\8B48~1.MP3", false},
@@ -257,11 +260,11 @@ TEST(DialogModel, PickedFileIsKeptOnlyWhenTheFileCanHoldIt) {
       {L"", "C:\\old.wav", false},
   };
   for (const auto& c : cases) {
-    Settings settings = Loaded(2, 0, "C:\\old.wav");
+    Settings settings = SettingsWith(2, 0, "C:\\old.wav");
     DialogModel model(settings, Context());
-    EXPECT_EQ(model.PickFile(c.picked).has_value(), c.message) << c.stored;
-    EXPECT_EQ(settings.BgmFile, c.stored);
-    EXPECT_EQ(model.FileLabel(), c.stored);
+    EXPECT_EQ(model.PickFile(c.Picked).has_value(), c.Message) << c.Stored;
+    EXPECT_EQ(settings.BgmFile, c.Stored);
+    EXPECT_EQ(model.FileLabel(), c.Stored);
   }
 }
 
@@ -287,36 +290,36 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
 
 TEST(DialogControls, TwipsBecomePixelsPerAxis) {
   const struct {
-    TwipsPerPixel perPixel;
-    PixelRect setButton, client;
-    std::int32_t font;
+    TwipsPerPixel PerPixel;
+    PixelRect SetButton, Client;
+    std::int32_t Font;
   } cases[] = {
       {{15, 15}, {320, 200, 73, 25}, {0, 0, 479, 244}, 13},
       {{12, 10}, {400, 300, 91, 38}, {0, 0, 599, 366}, 20},  // 1095/12 = 91.25, 375/10 = 37.5 -> 38
   };
   for (const auto& c : cases) {
-    const PixelRect set = ToPixels(ControlRow(Cmd_Set).Place, c.perPixel);
-    const PixelRect client = DialogClientPixels(c.perPixel);
+    const PixelRect set = ToPixels(ControlRow(Cmd_Set).Place, c.PerPixel);
+    const PixelRect client = DialogClientPixels(c.PerPixel);
     EXPECT_EQ((std::array{set.Left, set.Top, set.Width, set.Height}),
-              (std::array{c.setButton.Left, c.setButton.Top, c.setButton.Width, c.setButton.Height}));
-    EXPECT_EQ((std::array{client.Width, client.Height}), (std::array{c.client.Width, c.client.Height}));
-    EXPECT_EQ(DialogFontPixels(c.perPixel), c.font);
+              (std::array{c.SetButton.Left, c.SetButton.Top, c.SetButton.Width, c.SetButton.Height}));
+    EXPECT_EQ((std::array{client.Width, client.Height}), (std::array{c.Client.Width, c.Client.Height}));
+    EXPECT_EQ(DialogFontPixels(c.PerPixel), c.Font);
   }
 }
 
 TEST(DialogControls, PlacedAcrossTheMiddleAThirdDown) {
   const struct {
-    std::int32_t screenW, screenH, outerW, outerH;
-    TwipsPerPixel perPixel;
-    std::int32_t x, y;
+    std::int32_t ScreenW, ScreenH, OuterW, OuterH;
+    TwipsPerPixel PerPixel;
+    std::int32_t X, Y;
   } cases[] = {
       {1024, 768, 485, 273, {15, 15}, 269, 165},  // 8085 \ 2 = 4042 twips; 7425 \ 3 = 2475
       {1280, 1024, 605, 420, {12, 12}, 338, 201},
       {400, 200, 485, 273, {15, 15}, -42, -24},  // smaller than the dialog: towards zero
   };
   for (const auto& c : cases) {
-    const PixelPoint p = DialogPlacement(c.screenW, c.screenH, c.outerW, c.outerH, c.perPixel);
-    EXPECT_EQ((std::array{p.X, p.Y}), (std::array{c.x, c.y})) << c.screenW << "x" << c.screenH;
+    const PixelPoint p = DialogPlacement(c.ScreenW, c.ScreenH, c.OuterW, c.OuterH, c.PerPixel);
+    EXPECT_EQ((std::array{p.X, p.Y}), (std::array{c.X, c.Y})) << c.ScreenW << "x" << c.ScreenH;
   }
 }
 
