@@ -1,5 +1,6 @@
 #include "settings/profile_file.h"
 
+#include <utility>
 #include <vector>
 
 namespace orbisette {
@@ -190,12 +191,22 @@ std::string ReadIniValue(FileStore& store, std::string_view section, std::string
 
 bool WriteIniValue(FileStore& store, std::string_view section, std::string_view key, std::string_view value,
                    const std::filesystem::path& file) {
+  const ProfileEntry entry{key, value};
+  return WriteIniValues(store, section, std::span<const ProfileEntry>(&entry, 1), file);
+}
+
+bool WriteIniValues(FileStore& store, std::string_view section, std::span<const ProfileEntry> entries,
+                    const std::filesystem::path& file) {
   FileStore::ReadResult read = store.Read(file);
   if (read.status == FileStore::ReadStatus::Failed) return false;  // never replace what we could not read
-  std::optional<std::string> updated = WithProfileValue(read.bytes, section, key, value);
-  if (!updated) return false;
+  std::string updated = std::move(read.bytes);
+  for (const ProfileEntry& entry : entries) {
+    std::optional<std::string> next = WithProfileValue(updated, section, entry.Key, entry.Value);
+    if (!next) return false;
+    updated = std::move(*next);
+  }
   const std::filesystem::path temp = TemporaryPathFor(file);
-  if (!store.WriteAll(temp, *updated)) {
+  if (!store.WriteAll(temp, updated)) {
     store.Remove(temp);
     return false;
   }

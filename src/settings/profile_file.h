@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,18 @@ std::string ReadIniValue(FileStore& store, std::string_view section, std::string
 // stored.
 bool WriteIniValue(FileStore& store, std::string_view section, std::string_view key, std::string_view value,
                    const std::filesystem::path& file);
+
+// One key and its value for WriteIniValues.
+struct ProfileEntry {
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// Stores several keys of one section in one replacement of the file: either every
+// entry is stored or the file stays as it was. Every entry is checked before
+// anything is written, so a value that would break the file writes nothing.
+bool WriteIniValues(FileStore& store, std::string_view section, std::span<const ProfileEntry> entries,
+                    const std::filesystem::path& file);
 
 // The temporary file WriteIniValue writes beside file.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& file);

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "memory_store.h"
 #include "settings/settings.h"
 
 namespace orbisette {
@@ -131,33 +130,6 @@ TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
   }
 }
 
-// Files in memory, failing where a test asks.
-class MemoryStore : public FileStore {
- public:
-  std::map<std::filesystem::path, std::string> files;
-  std::optional<std::filesystem::path> unreadable;
-  std::size_t writeLimit = std::string::npos;  // bytes written before the "disk" is full
-  bool replaceFails = false;
-
-  ReadResult Read(const std::filesystem::path& file) override {
-    if (unreadable == file) return {ReadStatus::Failed, {}};
-    auto it = files.find(file);
-    if (it == files.end()) return {ReadStatus::Missing, {}};
-    return {ReadStatus::Ok, it->second};
-  }
-  bool WriteAll(const std::filesystem::path& file, std::string_view bytes) override {
-    files[file] = std::string(bytes.substr(0, writeLimit));
-    return bytes.size() <= writeLimit;
-  }
-  bool Replace(const std::filesystem::path& source, const std::filesystem::path& target) override {
-    if (replaceFails) return false;
-    files[target] = files[source];
-    files.erase(source);
-    return true;
-  }
-  void Remove(const std::filesystem::path& file) override { files.erase(file); }
-};
-
 const std::filesystem::path kIni = "app/Orbisette.ini";
 
 TEST(IniFile, WrittenValuesReadBack) {
@@ -172,8 +144,8 @@ TEST(IniFile, WrittenValuesReadBack) {
     std::string trimmed = value[0] == ' ' ? value.substr(1) : value;
     EXPECT_EQ(ReadIniValue(store, SettingsSection, key, kIni), trimmed);
   }
-  EXPECT_EQ(store.files.size(), 1u) << "the temporary file is gone";
-  EXPECT_NE(store.files[kIni].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
+  EXPECT_EQ(store.Files.size(), 1u) << "the temporary file is gone";
+  EXPECT_NE(store.Files[kIni].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
 }
 
 TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
@@ -192,13 +164,13 @@ TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
   for (const auto& f : failures) {
     SCOPED_TRACE(f.what);
     MemoryStore store;
-    store.files[kIni] = old;
-    store.writeLimit = f.writeLimit;
-    store.replaceFails = f.replaceFails;
-    if (f.unreadable) store.unreadable = kIni;
+    store.Files[kIni] = old;
+    store.WriteLimit = f.writeLimit;
+    store.ReplaceFails = f.replaceFails;
+    if (f.unreadable) store.Unreadable = kIni;
     EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-    EXPECT_EQ(store.files[kIni], old);
-    EXPECT_EQ(store.files.count(TemporaryPathFor(kIni)), 0u) << "no temporary file left behind";
+    EXPECT_EQ(store.Files[kIni], old);
+    EXPECT_EQ(store.Files.count(TemporaryPathFor(kIni)), 0u) << "no temporary file left behind";
   }
 }
 

@@ -1,0 +1,127 @@
+// The settings dialog "<Orbisette>" as data: the form's size and place, the
+// font every caption uses, and one row per control (its name, kind, caption,
+// rectangle in twips, whether it lies on the option panel, its place in the Tab
+// order). The window walks the table to create its controls and converts the
+// twips with the screen's own factors, so the dialog scales with the DPI.
+// Portable: no <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "platform/twips.h"
+
+namespace orbisette {
+
+inline constexpr std::wstring_view DialogCaption = L"<Orbisette>";
+inline constexpr double DialogClientWidthTwips = 7185;
+inline constexpr double DialogClientHeightTwips = 3660;
+
+// Every caption: "ＭＳ Ｐゴシック", 9.75 pt (195 twips, 13 pixels at 96 DPI), regular.
+inline constexpr std::wstring_view DialogFontFace = L"ＭＳ Ｐゴシック";
+inline constexpr double DialogFontPoints = 9.75;
+inline constexpr int DialogFontWeight = 400;
+
+// One per control, named after the control it stands for; an array element
+// carries its index after an underscore (Img_BGM(1) is Img_BGM_1).
+enum class ControlId {
+  Pic_C_0,
+  lbl_15,
+  Shape3_3,
+  Img_BGM_1,
+  lbl_BGM_1,
+  BGM_Repeat,
+  lbl_14,
+  Img_BGM_0,
+  lbl_BGM_0,
+  Img_BGM_2,
+  lbl_BGM_2,
+  Cmd_BGM,
+  lbl_Fname,
+  lbl_0,
+  Shape3_0,
+  VS_Fast,
+  lbl_Fast,
+  lbl_1,
+  Shape3_1,
+  Img_Hanpatu,
+  lbl_Hanpatu,
+  Cmd_Etc,
+  Cmd_Set,
+  Cmd_Can,
+  lbl_Credit,
+};
+
+enum class ControlKind {
+  Panel,          // the option panel, a container with its own gradient
+  Label,          // transparent static text
+  BorderedLabel,  // static text in a single-line border
+  Frame,          // a rectangle outline painted on the panel, not a window
+  Mark,           // a 12 x 12 picture that acts as a radio button or a check box
+  ComboBox,       // a drop-down list with an editable field
+  ScrollBar,      // vertical
+  Button,
+};
+
+struct TwipsRect {
+  double Left = 0;
+  double Top = 0;
+  double Width = 0;
+  double Height = 0;
+};
+
+struct PixelRect {
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+};
+
+inline constexpr int NoTabStop = 0;
+
+struct DialogControl {
+  ControlId Id;
+  std::string_view Name;  // as the form names it, "Img_BGM(1)"
+  ControlKind Kind;
+  std::wstring_view Caption;  // empty for controls without one
+  TwipsRect Place;            // relative to the panel when OnPanel, else to the form's client area
+  bool OnPanel;
+  int TabOrder;  // 1, 2, ... in the order Tab visits them; NoTabStop for the rest
+};
+
+// The rows in creation order: the panel first, then its controls, then the
+// form's own. Creating them in this order gives the Tab order.
+std::span<const DialogControl> DialogControls();
+const DialogControl& ControlRow(ControlId id);
+
+// Enter presses "設定", Escape presses "ｷｬﾝｾﾙ".
+inline constexpr ControlId DefaultButton = ControlId::Cmd_Set;
+inline constexpr ControlId CancelButton = ControlId::Cmd_Can;
+
+// The music kind a press on Img_BGM(i) or lbl_BGM(i) selects, or nullopt.
+std::optional<std::int16_t> MusicChoiceOf(ControlId id);
+// Whether a click on the control toggles the rebound switch (the mark or its caption).
+bool TogglesRebound(ControlId id);
+
+// A rectangle in pixels: each of the four lengths converted on its own axis.
+PixelRect ToPixels(const TwipsRect& twips, TwipsPerPixel perPixel);
+
+// The client area in pixels.
+PixelRect DialogClientPixels(TwipsPerPixel perPixel);
+
+// The caption font's height in pixels (13 at 96 DPI).
+std::int32_t DialogFontPixels(TwipsPerPixel perPixel);
+
+// Where the dialog's outer rectangle goes on a screen: centred across and a
+// third of the way down. The differences are taken in twips and rounded, then
+// integer-divided (by 2 across, by 3 down), and the result turned into pixels.
+struct PixelPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+};
+PixelPoint DialogPlacement(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t outerWidth,
+                           std::int32_t outerHeight, TwipsPerPixel perPixel);
+
+}  // namespace orbisette
