@@ -11,8 +11,8 @@
 namespace orbisette {
 
 FileStore::ReadResult Win32FileStore::Read(const std::filesystem::path& file) {
-  unique_handle h(NullIfInvalid(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  unique_handle h(NullIfInvalid(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
   if (!h) {
     const DWORD error = ::GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -24,8 +24,8 @@ FileStore::ReadResult Win32FileStore::Read(const std::filesystem::path& file) {
   }
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD got = 0;
-  if (!bytes.empty() && (!::ReadFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-                         got != bytes.size())) {
+  if (!bytes.empty() &&
+      (!::ReadFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())) {
     return {ReadStatus::Failed, {}};
   }
   return {ReadStatus::Ok, std::move(bytes)};
@@ -57,9 +57,9 @@ bool FileExists(std::wstring_view path) {
   if (trimmed.empty()) return false;
   // Opening a directory without backup semantics fails, so directories are false;
   // a file that another program holds without sharing (locked) is false too.
-  unique_handle h(NullIfInvalid(::CreateFileW(trimmed.c_str(), GENERIC_READ,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr)));
+  unique_handle h(
+      NullIfInvalid(::CreateFileW(trimmed.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
   return static_cast<bool>(h);
 }
 

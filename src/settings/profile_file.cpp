@@ -132,8 +132,8 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
   return std::string(value.substr(0, MaxProfileValueBytes));
 }
 
-std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section,
-                                            std::string_view key, std::string_view value) {
+std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
+                                            std::string_view value) {
   if (Trim(section).empty() || Trim(key).empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
       key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos ||
       Trim(key).front() == ';' || Trim(key).front() == '[') {

@@ -28,8 +28,8 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
 // given (a leading space stays). Returns nullopt when a name or the value would
 // break the file's lines (CR, LF or NUL anywhere, "=" in the key, "]" in the
 // section, an empty key or section).
-std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section,
-                                            std::string_view key, std::string_view value);
+std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
+                                            std::string_view value);
 
 // Where the settings file's bytes come from and go to. The shell's implementation
 // works on real files; tests use one in memory that can fail on demand.

@@ -12,11 +12,11 @@ namespace orbisette {
 // The section and key names exactly as a Japanese system's profile functions
 // store them: code page 932 bytes, whatever code page this system uses.
 inline constexpr std::string_view SettingsSection = "Section";
-inline constexpr std::string_view KeyBgmKind = "\x42\x47\x4D\x8B\xE6\x95\xAA";             // BGM区分
-inline constexpr std::string_view KeyBgmRepeat = "\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4";       // BGMﾘﾋﾟｰﾄ
-inline constexpr std::string_view KeyBgmFile = "\x42\x47\x4D\xCC\xA7\xB2\xD9";             // BGMﾌｧｲﾙ
-inline constexpr std::string_view KeyMoveSpeed = "\x88\xDA\x93\xAE\x91\xAC\x93\x78";       // 移動速度
-inline constexpr std::string_view KeyRebound = "\x94\xBD\x9D\x9B";                         // 反撥
+inline constexpr std::string_view KeyBgmKind = "\x42\x47\x4D\x8B\xE6\x95\xAA";        // BGM区分
+inline constexpr std::string_view KeyBgmRepeat = "\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4";  // BGMﾘﾋﾟｰﾄ
+inline constexpr std::string_view KeyBgmFile = "\x42\x47\x4D\xCC\xA7\xB2\xD9";        // BGMﾌｧｲﾙ
+inline constexpr std::string_view KeyMoveSpeed = "\x88\xDA\x93\xAE\x91\xAC\x93\x78";  // 移動速度
+inline constexpr std::string_view KeyRebound = "\x94\xBD\x9D\x9B";                    // 反撥
 
 inline constexpr std::int16_t BgmNone = 0;
 inline constexpr std::int16_t BgmCdAudio = 1;
