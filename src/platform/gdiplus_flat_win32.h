@@ -1,8 +1,11 @@
-// The few GDI+ flat functions the layered windows use, declared here so that
-// nothing else of GDI+'s C++ headers comes in. gdiplus.dll is part of Windows.
+// The few GDI+ flat functions the layered windows and the preview use, declared
+// here so that nothing else of GDI+'s C++ headers comes in. gdiplus.dll is part
+// of Windows.
 #pragma once
 
 #include <windows.h>
+
+struct IStream;
 
 namespace orbisette::gdiplus {
 
@@ -32,4 +35,8 @@ orbisette::gdiplus::Status WINAPI GdipGetImageHeight(orbisette::gdiplus::Image* 
 orbisette::gdiplus::Status WINAPI GdipDrawImageRect(orbisette::gdiplus::Graphics* graphics,
                                                     orbisette::gdiplus::Image* image, float x, float y, float width,
                                                     float height);
+// A bitmap is an image to the flat functions: GdipDisposeImage releases it.
+orbisette::gdiplus::Status WINAPI GdipCreateBitmapFromStream(IStream* stream, orbisette::gdiplus::Image** bitmap);
+orbisette::gdiplus::Status WINAPI GdipCreateHBITMAPFromBitmap(orbisette::gdiplus::Image* bitmap, HBITMAP* result,
+                                                              DWORD background);
 }

@@ -1,8 +1,8 @@
 // The process entry and Main: the single-instance guard, the decision on the
 // command line the screen-saver host passes, the settings, and the ball image's
 // installation. Every step goes on past a failure silently; nothing here shows
-// a message. The start-up owns the settings and what the command line starts,
-// and keeps both until the process ends.
+// a message. The start-up owns the settings and what the command line starts
+// (the run or the preview), and keeps both until the process ends.
 #include <windows.h>
 
 #include <memory>
@@ -14,6 +14,7 @@
 #include "settings/file_store_win32.h"
 #include "settings/profile_file.h"
 #include "startup/names.h"
+#include "startup/preview_window_win32.h"
 #include "startup/program_win32.h"
 #include "startup/startup.h"
 
@@ -47,7 +48,7 @@ class StartUp {
     switch (decision.Action) {
       case StartupAction::End:
       case StartupAction::LoadSettingsThenEnd: program::EndNow();
-      case StartupAction::Preview: return;  // the preview picture is not part of this build yet
+      case StartupAction::Preview: StartPreview(decision); return;
       case StartupAction::Dialog: program::EndNow();  // the settings dialog is not part of this build yet
       case StartupAction::Run: StartRun(decision); return;
     }
@@ -63,8 +64,18 @@ class StartUp {
     Run->Start();
   }
 
+  void StartPreview(const StartupDecision& decision) {
+    // Handles are 32-bit values, sign-extended in a 64-bit process.
+    const HWND host = reinterpret_cast<HWND>(static_cast<INT_PTR>(decision.PreviewHandle));
+    if (DecidePreviewStart(decision.PreviewHandle, ::IsWindow(host)) == PreviewStart::EndAtOnce) program::EndNow();
+    // The process lives exactly as long as the preview.
+    Preview = std::make_unique<PreviewWindow>([] { program::EndNow(); });
+    if (!Preview->Embed(host)) program::EndNow();
+  }
+
   Settings ProgramSettings;
   std::unique_ptr<SaverRun> Run;
+  std::unique_ptr<PreviewWindow> Preview;
 };
 
 }  // namespace

@@ -1,0 +1,173 @@
+#include "startup/preview_window_win32.h"
+
+#include <objbase.h>
+
+#include <cstring>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/api_result.h"
+#include "startup/resource_ids.h"
+
+namespace orbisette {
+namespace {
+
+// Black comes from the painting, not from a class brush: no system colour is
+// black for certain.
+constexpr WindowClass PreviewClass{L"Orbisette_R", 0};
+
+// How often the host's box is looked for. The host may die without a word to
+// this process (its box and our window then vanish without WM_DESTROY), so a
+// timer of the thread, not of the window, asks; the process ends within a
+// fraction of a second of the box going.
+constexpr UINT HostWatchInterval = 100;
+
+// The previews whose hosts are watched, by thread-timer id: a thread timer's
+// callback gets nothing but its id.
+std::unordered_map<UINT_PTR, PreviewWindow*>& Watched() {
+  static std::unordered_map<UINT_PTR, PreviewWindow*> watched;
+  return watched;
+}
+
+inline void ReleaseStreamQuietly(IStream* stream) noexcept { stream->Release(); }
+using unique_stream = unique_any<IStream*, ReleaseStreamQuietly>;
+
+// The resource's bytes in a stream of their own, which GDI+ reads as it pleases.
+unique_stream PictureStream(HMODULE module) noexcept {
+  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(PreviewPictureResource), RT_RCDATA);
+  const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  const DWORD size = found ? ::SizeofResource(module, found) : 0;
+  if (!bytes || size == 0) return {};
+  HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!copy) return {};
+  if (void* target = ::GlobalLock(copy)) {
+    std::memcpy(target, bytes, size);
+    ::GlobalUnlock(copy);
+    IStream* stream = nullptr;
+    // The stream frees the copy when it is released.
+    if (SUCCEEDED(::CreateStreamOnHGlobal(copy, TRUE, &stream))) return unique_stream(stream);
+  }
+  ::GlobalFree(copy);
+  return {};
+}
+
+// The screen's twips per pixel on each axis, as the form runtime converts sizes.
+TwipsPerPixel ScreenTwipsPerPixel() noexcept {
+  ScopedGetDC screenDC(nullptr);
+  return TwipsPerPixelForDpi(::GetDeviceCaps(screenDC.get(), LOGPIXELSX), ::GetDeviceCaps(screenDC.get(), LOGPIXELSY));
+}
+
+}  // namespace
+
+unique_hbitmap DecodePreviewPicture(HMODULE resources) noexcept {
+  // Each object goes before the one it was made from: the bitmap, the stream, GDI+.
+  const unique_gdiplus_token gdiplus = StartGdiplus();
+  if (!gdiplus) return {};
+  const unique_stream stream = PictureStream(resources);
+  gdiplus::Image* bitmapOut = nullptr;
+  if (!stream || GdipCreateBitmapFromStream(stream.get(), &bitmapOut) != 0) return {};
+  const unique_gdip_image bitmap(bitmapOut);
+  HBITMAP picture = nullptr;
+  // A JPEG has no transparent pixel; the background given is opaque black all the same.
+  if (GdipCreateHBITMAPFromBitmap(bitmap.get(), &picture, 0xFF000000) != 0) return {};
+  return unique_hbitmap(picture);
+}
+
+void PaintPreview(HDC dc, PixelSize box, HBITMAP picture) noexcept {
+  const PreviewPaint paint = PreviewPaintFor(box);
+  const auto black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  auto fill = [&](const PixelRect& r) {
+    const RECT area{r.Left, r.Top, r.Right, r.Bottom};
+    if (!::IsRectEmpty(&area)) ::FillRect(dc, &area, black);
+  };
+  fill(paint.BlackRight);
+  fill(paint.BlackBelow);
+  const PixelRect& shown = paint.Picture;
+  const unique_hdc pictureDC(picture ? ::CreateCompatibleDC(dc) : nullptr);
+  if (!pictureDC) {
+    fill(shown);  // no picture: the form's black all over
+    return;
+  }
+  const unique_select_object selected(pictureDC.get(), picture);
+  ::BitBlt(dc, shown.Left, shown.Top, shown.Right - shown.Left, shown.Bottom - shown.Top, pictureDC.get(), 0, 0,
+           SRCCOPY);
+}
+
+PreviewWindow::PreviewWindow(std::function<void()> onEnded, HMODULE resources)
+    : OnEnded(std::move(onEnded)), Resources(resources) {}
+
+PreviewWindow::~PreviewWindow() {
+  // Letting the object go is not the preview's end.
+  Ended = true;
+  if (WatchTimer) ::KillTimer(nullptr, WatchTimer);
+  Watched().erase(WatchTimer);
+  Destroy();
+}
+
+bool PreviewWindow::Embed(HWND host) noexcept {
+  RECT hostRect{};
+  ApiResult = ::GetWindowRect(host, &hostRect);
+  const TwipsPerPixel perPixel = ScreenTwipsPerPixel();
+  const PreviewTwips twips =
+      PreviewSizeTwips(PixelRect{hostRect.left, hostRect.top, hostRect.right, hostRect.bottom}, perPixel);
+
+  // WS_POPUP: no border and no caption bar, the picture is the whole window.
+  if (!Create(PreviewClass, WindowCreation{.Caption = PreviewCaption, .Style = WS_POPUP})) return false;
+  Picture = DecodePreviewPicture(Resources);
+  // A child of the host's box. WS_POPUP goes as WS_CHILD comes, so that the box
+  // is the window's parent to every caller that asks (GetParent among them).
+  const LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
+  ApiResult = static_cast<std::int32_t>(::SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD));
+  if (!::SetParent(Handle(), host)) return false;  // the box went meanwhile
+  Host = host;
+
+  // The form and its picture box alike, at the box's top-left.
+  const PixelSize size = PreviewSizePixels(twips, perPixel);
+  ::SetWindowPos(Handle(), nullptr, 0, 0, size.Width, size.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::ShowWindow(Handle(), SW_SHOWNA);
+
+  WatchTimer = ::SetTimer(nullptr, 0, HostWatchInterval, &PreviewWindow::OnWatchTick);
+  if (WatchTimer) Watched()[WatchTimer] = this;
+  return true;
+}
+
+LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  switch (message) {
+    case WM_ERASEBKGND: return 1;  // the painting covers every pixel
+    case WM_PAINT: {
+      const ScopedPaint paint(Handle());
+      Paint(paint.get());
+      return 0;
+    }
+    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
+    default: return Window::HandleMessage(message, wParam, lParam);
+  }
+}
+
+void PreviewWindow::Paint(HDC dc) noexcept {
+  RECT inner{};
+  ::GetClientRect(Handle(), &inner);
+  PaintPreview(dc, PixelSize{inner.right - inner.left, inner.bottom - inner.top}, Picture.get());
+}
+
+void PreviewWindow::OnDestroyed() noexcept { End(); }
+
+void CALLBACK PreviewWindow::OnWatchTick(HWND, UINT, UINT_PTR timer, DWORD) noexcept {
+  const auto found = Watched().find(timer);
+  if (found == Watched().end()) return;
+  PreviewWindow& preview = *found->second;
+  // A host that died took our window with it, unannounced.
+  if (!::IsWindow(preview.Host) || !::IsWindow(preview.Handle())) preview.End();
+}
+
+void PreviewWindow::End() noexcept {
+  if (Ended) return;
+  Ended = true;
+  if (WatchTimer) ::KillTimer(nullptr, WatchTimer);
+  Watched().erase(WatchTimer);
+  WatchTimer = 0;
+  if (OnEnded) OnEnded();
+}
+
+}  // namespace orbisette
