@@ -12,10 +12,7 @@
 #include "startup/command_line.h"
 #include "startup/names.h"
 #include "startup/resource_ids.h"
-
-#ifndef ORBISETTE_WEB_PAGE
-#define ORBISETTE_WEB_PAGE ""
-#endif
+#include "web_page.h"  // ORBISETTE_WEB_PAGE, from the build's settings
 
 namespace orbisette {
 namespace {
