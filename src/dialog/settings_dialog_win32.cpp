@@ -154,6 +154,8 @@ unique_hfont CreateCaptionFont(TwipsPerPixel perPixel) {
   return wanted;
 }
 
+RECT ToRect(const ScreenRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+
 RECT Inset(RECT r, int dx, int dy) {
   ::InflateRect(&r, -dx, -dy);
   return r;
@@ -246,8 +248,8 @@ bool SettingsDialog::FormLoad() {
   RECT window{};
   ::GetWindowRect(Handle(), &window);
   const ZoomRects zoom = ZoomFromCursor(ZoomPointAtLoad, {window.left, window.top, window.right, window.bottom});
-  const RECT from{zoom.From.Left, zoom.From.Top, zoom.From.Right, zoom.From.Bottom};
-  ::DrawAnimatedRects(Handle(), ZoomAnimation, &from, &window);
+  const RECT from = ToRect(zoom.From), to = ToRect(zoom.To);
+  ::DrawAnimatedRects(Handle(), ZoomAnimation, &from, &to);
   return true;
 }
 
@@ -322,8 +324,8 @@ void SettingsDialog::Unload() noexcept {
     RECT window{};
     ::GetWindowRect(Handle(), &window);
     const ZoomRects zoom = ZoomToCursor(ZoomPointAtLoad, {window.left, window.top, window.right, window.bottom});
-    const RECT to{zoom.To.Left, zoom.To.Top, zoom.To.Right, zoom.To.Bottom};
-    ::DrawAnimatedRects(Handle(), ZoomAnimation, &window, &to);
+    const RECT from = ToRect(zoom.From), to = ToRect(zoom.To);
+    ::DrawAnimatedRects(Handle(), ZoomAnimation, &from, &to);
   }
   // The host gets its input back before the dialog goes, so that it is activated next.
   if (Owner) ::EnableWindow(Owner, TRUE);
@@ -495,7 +497,8 @@ void SettingsDialog::DrawMark(const DRAWITEMSTRUCT& item) const {
 }
 
 void SettingsDialog::OnCommand(ControlId id, WORD code) {
-  if (code != BN_CLICKED) return;  // STN_CLICKED for the labels too
+  // STN_CLICKED for the labels too; a disabled button does nothing, even when sent a click.
+  if (code != BN_CLICKED || !Model.Enabled(id)) return;
   switch (id) {
     case Cmd_BGM: PickMusicFile(); return;
     case Cmd_Etc: OpenWebPage(); return;
