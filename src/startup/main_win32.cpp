@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "dialog/settings_dialog_win32.h"
 #include "platform/paths.h"
 #include "platform/text_win32.h"
 #include "platform/window_win32.h"
@@ -21,9 +22,11 @@
 namespace orbisette {
 namespace {
 
+std::filesystem::path SettingsFilePath() { return JoinPath(program::ApplicationDirectory(), SettingsFileName); }
+
 void LoadProgramSettings(Settings& settings) {
   Win32FileStore store;
-  const std::filesystem::path ini = JoinPath(program::ApplicationDirectory(), SettingsFileName);
+  const std::filesystem::path ini = SettingsFilePath();
   LoadSettings(settings, {[&](std::string_view key) { return ReadIniValue(store, SettingsSection, key, ini); },
                           [](const std::string& path) { return FileExistsAnsi(path); }, LocaleDecimalSeparator()});
 }
@@ -49,12 +52,19 @@ class StartUp {
       case StartupAction::End:
       case StartupAction::LoadSettingsThenEnd: program::EndNow();
       case StartupAction::Preview: StartPreview(decision); return;
-      case StartupAction::Dialog: program::EndNow();  // the settings dialog is not part of this build yet
+      case StartupAction::Dialog: ShowDialog(); program::EndNow();
       case StartupAction::Run: StartRun(decision); return;
     }
   }
 
  private:
+  // Modal over the host's window when "/c:HWND" names one; the process ends once it has closed.
+  void ShowDialog() {
+    SettingsDialog dialog(ProgramSettings, SettingsDialogContext(SettingsFilePath()),
+                          DialogOwnerFrom(program::Arguments()));
+    dialog.ShowModal();
+  }
+
   void StartRun(const StartupDecision& decision) {
     RunOptions options;
     if (decision.HideCursor) options = {true, ::ShowCursor(FALSE)};
