@@ -71,12 +71,12 @@ std::optional<std::int16_t> MusicChoiceOf(ControlId id) {
 
 bool TogglesRebound(ControlId id) { return id == Img_Hanpatu || id == lbl_Hanpatu; }
 
-PixelRect ToPixels(const TwipsRect& twips, TwipsPerPixel perPixel) {
+PixelBox ToPixels(const TwipsRect& twips, TwipsPerPixel perPixel) {
   return {Pixels(twips.Left, perPixel.X), Pixels(twips.Top, perPixel.Y), Pixels(twips.Width, perPixel.X),
           Pixels(twips.Height, perPixel.Y)};
 }
 
-PixelRect DialogClientPixels(TwipsPerPixel perPixel) {
+PixelBox DialogClientPixels(TwipsPerPixel perPixel) {
   return ToPixels({0, 0, DialogClientWidthTwips, DialogClientHeightTwips}, perPixel);
 }
 

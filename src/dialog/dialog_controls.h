@@ -72,7 +72,7 @@ struct TwipsRect {
   double Height = 0;
 };
 
-struct PixelRect {
+struct PixelBox {
   std::int32_t Left = 0;
   std::int32_t Top = 0;
   std::int32_t Width = 0;
@@ -106,10 +106,10 @@ std::optional<std::int16_t> MusicChoiceOf(ControlId id);
 bool TogglesRebound(ControlId id);
 
 // A rectangle in pixels: each of the four lengths converted on its own axis.
-PixelRect ToPixels(const TwipsRect& twips, TwipsPerPixel perPixel);
+PixelBox ToPixels(const TwipsRect& twips, TwipsPerPixel perPixel);
 
 // The client area in pixels.
-PixelRect DialogClientPixels(TwipsPerPixel perPixel);
+PixelBox DialogClientPixels(TwipsPerPixel perPixel);
 
 // The caption font's height in pixels (13 at 96 DPI).
 std::int32_t DialogFontPixels(TwipsPerPixel perPixel);

@@ -214,7 +214,7 @@ bool SettingsDialog::FormLoad() {
 
   // The client area at its size in twips, the frame around it, centred across
   // the screen and a third of the way down.
-  const PixelRect client = DialogClientPixels(PerPixel);
+  const PixelBox client = DialogClientPixels(PerPixel);
   RECT outer{0, 0, client.Width, client.Height};
   ::AdjustWindowRectEx(&outer, DialogStyle, FALSE, DialogExStyle);
   const int outerWidth = outer.right - outer.left;
@@ -615,10 +615,10 @@ std::optional<ControlId> SettingsDialog::ControlOf(HWND hwnd) const {
 }
 
 RECT SettingsDialog::PixelsOf(const DialogControl& row) const {
-  PixelRect r = ToPixels(row.Place, PerPixel);
+  PixelBox r = ToPixels(row.Place, PerPixel);
   if (row.OnPanel) {
     // Inside the panel's sunken edge, where its own coordinates start.
-    const PixelRect panel = ToPixels(ControlRow(Pic_C_0).Place, PerPixel);
+    const PixelBox panel = ToPixels(ControlRow(Pic_C_0).Place, PerPixel);
     r.Left += panel.Left + ::GetSystemMetrics(SM_CXEDGE);
     r.Top += panel.Top + ::GetSystemMetrics(SM_CYEDGE);
   }

@@ -125,9 +125,9 @@ class OpenDialog {
   // In client pixels at 96 DPI; a control on the panel lies inside its 2-pixel edge.
   static RECT Place(ControlId id) {
     const auto& row = core::ControlRow(id);
-    core::PixelRect r = core::ToPixels(row.Place, {});
+    core::PixelBox r = core::ToPixels(row.Place, {});
     if (row.OnPanel) {
-      const core::PixelRect panel = core::ToPixels(core::ControlRow(Pic_C_0).Place, {});
+      const core::PixelBox panel = core::ToPixels(core::ControlRow(Pic_C_0).Place, {});
       r.Left += panel.Left + 2, r.Top += panel.Top + 2;
     }
     return {r.Left, r.Top, r.Left + r.Width, r.Top + r.Height};

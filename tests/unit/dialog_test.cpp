@@ -285,15 +285,15 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
 TEST(DialogControls, TwipsBecomePixelsPerAxis) {
   const struct {
     TwipsPerPixel PerPixel;
-    PixelRect SetButton, Client;
+    PixelBox SetButton, Client;
     std::int32_t Font;
   } cases[] = {
       {{15, 15}, {320, 200, 73, 25}, {0, 0, 479, 244}, 13},
       {{12, 10}, {400, 300, 91, 38}, {0, 0, 599, 366}, 20},  // 1095/12 = 91.25, 375/10 = 37.5 -> 38
   };
   for (const auto& c : cases) {
-    const PixelRect set = ToPixels(ControlRow(Cmd_Set).Place, c.PerPixel);
-    const PixelRect client = DialogClientPixels(c.PerPixel);
+    const PixelBox set = ToPixels(ControlRow(Cmd_Set).Place, c.PerPixel);
+    const PixelBox client = DialogClientPixels(c.PerPixel);
     EXPECT_EQ((std::array{set.Left, set.Top, set.Width, set.Height}),
               (std::array{c.SetButton.Left, c.SetButton.Top, c.SetButton.Width, c.SetButton.Height}));
     EXPECT_EQ((std::array{client.Width, client.Height}), (std::array{c.Client.Width, c.Client.Height}));
