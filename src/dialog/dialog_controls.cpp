@@ -56,16 +56,12 @@ const DialogControl& ControlRow(ControlId id) {
 std::optional<std::int16_t> MusicChoiceOf(ControlId id) {
   switch (id) {
     case Img_BGM_0:
-    case lbl_BGM_0:
-      return 0;
+    case lbl_BGM_0: return 0;
     case Img_BGM_1:
-    case lbl_BGM_1:
-      return 1;
+    case lbl_BGM_1: return 1;
     case Img_BGM_2:
-    case lbl_BGM_2:
-      return 2;
-    default:
-      return std::nullopt;
+    case lbl_BGM_2: return 2;
+    default: return std::nullopt;
   }
 }
 

@@ -108,14 +108,10 @@ bool DialogModel::MarkOn(ControlId mark) const {
 
 bool DialogModel::Enabled(ControlId id) const {
   switch (id) {
-    case ControlId::BGM_Repeat:
-      return Values.BgmKind == BgmCdAudio;
-    case ControlId::Cmd_BGM:
-      return Values.BgmKind == BgmMusicFile;
-    case ControlId::Cmd_Etc:
-      return !Context.WebPageAddress.empty();
-    default:
-      return true;
+    case ControlId::BGM_Repeat: return Values.BgmKind == BgmCdAudio;
+    case ControlId::Cmd_BGM: return Values.BgmKind == BgmMusicFile;
+    case ControlId::Cmd_Etc: return !Context.WebPageAddress.empty();
+    default: return true;
   }
 }
 
