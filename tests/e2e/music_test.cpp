@@ -218,7 +218,7 @@ class Recording {
 // ---- Wine's trace of one run.
 
 struct TraceEvent {
-  enum Kind { Mci, MciResult, Sound, Devices, Destroy } What;
+  enum Kind { Mci, MciResult, Sound, Devices, Show, Destroy } What;
   Tick At;
   std::string Text;  // the command, the reply, or "name"/"" for a sound
   long long Value;   // reply length, result code, PlaySound flags, device count
@@ -270,6 +270,11 @@ std::vector<TraceEvent> ReadTrace(const std::wstring& file) {
                         f == std::string::npos ? -1 : std::strtoll(line.c_str() + f, nullptr, 16)});
     } else if (std::size_t d = after(":trace:winmm:waveOutGetNumDevs count: "); d != std::string::npos) {
       events.push_back({TraceEvent::Devices, at, "", std::atoll(line.c_str() + d)});
+    } else if (std::size_t h = after(":trace:win:show_window hwnd="); h != std::string::npos) {
+      const std::size_t c = line.find(", cmd=", h);
+      if (c != std::string::npos && std::atoi(line.c_str() + c + 6) != SW_HIDE) {
+        events.push_back({TraceEvent::Show, at, line.substr(h, c - h), 0});
+      }
     } else if (std::size_t w = after(":trace:win:NtUserDestroyWindow ("); w != std::string::npos) {
       events.push_back({TraceEvent::Destroy, at, line.substr(w, line.find(')', w) - w), 0});
     }
@@ -350,6 +355,14 @@ class MusicRun {
   std::vector<TraceEvent>::const_iterator FirstBallDestroyed(const std::vector<TraceEvent>& events) const {
     return std::find_if(events.begin(), events.end(),
                         [&](auto& e) { return e.What == TraceEvent::Destroy && Balls.contains(e.Text); });
+  }
+  // Whether the music started (its first command or sound) before any ball was shown.
+  bool MusicStartsBeforeTheBallsShow(const std::vector<TraceEvent>& events) const {
+    const auto shown = std::find_if(events.begin(), events.end(),
+                                    [&](auto& e) { return e.What == TraceEvent::Show && Balls.contains(e.Text); });
+    return shown != events.end() && std::any_of(events.begin(), shown, [](auto& e) {
+             return (e.What == TraceEvent::Mci && !WinesOwn(e)) || e.What == TraceEvent::Sound;
+           });
   }
   // Escape, as a user ends the run; true when it ended cleanly within 3 s.
   bool End() {
@@ -438,6 +451,7 @@ TEST_F(Music, CdWithNoDriveFailsOnePollThenSendsNothing) {
   // poll stops for good: no count query, no mode query, no stop or close at the end.
   EXPECT_EQ(ProgramCommands(events), (std::vector<std::string>{"open cdaudio|0", "set cdaudio time format tmsf|0",
                                                                "status cdaudio current track|512"}));
+  EXPECT_TRUE(run.MusicStartsBeforeTheBallsShow(events));
   const auto open = std::find_if(events.begin(), events.end(), [](auto& e) { return e.Text == "open cdaudio"; });
   const auto poll = std::find_if(events.begin(), events.end(), [](auto& e) { return e.Text.starts_with("status"); });
   if (open != events.end() && poll != events.end()) {
@@ -467,6 +481,7 @@ TEST_F(Music, Mp3PlaysRestartsAfterItsEndAndStopsFirstAtTheEnd) {
     ASSERT_GE(commands.size(), 6u);
     EXPECT_EQ(commands[0], "open \"" + file + "\" type MPEGVideo Alias MP3Play|0");
     EXPECT_EQ(commands[1], "play MP3Play|0");
+    EXPECT_TRUE(run.MusicStartsBeforeTheBallsShow(events));
     EXPECT_EQ(commands[commands.size() - 2], "stop MP3Play|0");
     EXPECT_EQ(commands.back(), "close MP3Play|0");
     // In between, once a second the mode, and after a mode that is not
@@ -552,6 +567,7 @@ TEST_F(Music, WavLoopsPastItsLengthAndFallsSilentAtTheEnd) {
     // Looping in the background, and never the system's default sound instead.
     EXPECT_EQ(sounds[0].Text, "name");
     EXPECT_EQ(sounds[0].Value, SndAsyncLoopNoDefault);
+    EXPECT_TRUE(run.MusicStartsBeforeTheBallsShow(events));
     EXPECT_EQ(sounds[1].Text, "") << "the stop names no sound";
     EXPECT_EQ(sounds[1].Value, 0);
     const auto destroyed =
