@@ -67,16 +67,15 @@ std::optional<HostFolder> MakeHostFolder() {
 
 class HostShell {
  public:
-  explicit HostShell(HostFolder folder) : Folder(std::move(folder)) {}
-  const HostFolder& folder() const { return Folder; }
+  explicit HostShell(HostFolder folder) : Where(std::move(folder)) {}
+  const HostFolder& Folder() const { return Where; }
 
   // Starts a shell script on the host and returns at once: Wine hands back no
   // process for a Unix program, so scripts say their end through files.
   bool Spawn(const std::string& script) {
     const std::string name = "step" + std::to_string(++Steps) + ".sh";
-    WriteBytes(Folder.File(name),
-               "export PATH=/usr/sbin:/usr/bin:/sbin:/bin\ncd " + Folder.Unix + "\n" + script + "\n");
-    std::string command = "/bin/sh " + Folder.Unix + "/" + name;
+    WriteBytes(Where.File(name), "export PATH=/usr/sbin:/usr/bin:/sbin:/bin\ncd " + Where.Unix + "\n" + script + "\n");
+    std::string command = "/bin/sh " + Where.Unix + "/" + name;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -92,12 +91,12 @@ class HostShell {
     if (!Spawn("(\n" + script + "\n) >>host.log 2>&1\necho $? >" + done + ".tmp && mv " + done + ".tmp " + done)) {
       return false;
     }
-    return WaitUntil([&] { return PathExists(Folder.File(done)); }, timeout) &&
-           ReadBytes(Folder.File(done)).starts_with("0");
+    return WaitUntil([&] { return PathExists(Where.File(done)); }, timeout) &&
+           ReadBytes(Where.File(done)).starts_with("0");
   }
 
  private:
-  HostFolder Folder;
+  HostFolder Where;
   int Steps = 0;
 };
 
@@ -125,7 +124,7 @@ class SoundServer {
         "kill -9 $pid; rm -f pulseaudio.pid",
         15s);
   }
-  static std::string Address(const HostShell& shell) { return "unix:" + shell.folder().Unix + "/run/pulse/native"; }
+  static std::string Address(const HostShell& shell) { return "unix:" + shell.Folder().Unix + "/run/pulse/native"; }
 };
 
 // A stretch of sound in a recording, from its first to its last audible moment.
@@ -150,7 +149,7 @@ class Recording {
       WIN32_FILE_ATTRIBUTE_DATA data;
       while (!Stopping) {
         const Tick now = Now();
-        if (::GetFileAttributesExW(Shell.folder().File(Name + ".raw").c_str(), GetFileExInfoStandard, &data) &&
+        if (::GetFileAttributesExW(Shell.Folder().File(Name + ".raw").c_str(), GetFileExInfoStandard, &data) &&
             data.nFileSizeLow > 0) {
           std::lock_guard lock(Mutex);
           Anchor = std::min(Anchor, now - data.nFileSizeLow / BytesPerMs);
@@ -178,7 +177,7 @@ class Recording {
   }
   // The audible stretches from `from` on, with gaps under 150 ms closed.
   std::vector<Segment> Segments(Tick from) const {
-    const std::string bytes = ReadBytes(Shell.folder().File(Name + ".raw"));
+    const std::string bytes = ReadBytes(Shell.Folder().File(Name + ".raw"));
     Tick anchor;
     {
       std::lock_guard lock(Mutex);
@@ -335,14 +334,14 @@ class MusicRun {
           return id != 0;
         },
         20s);
-    if (id) Saver.emplace(id);
+    if (id) Process.emplace(id);
   }
   bool ShowsTenBalls() {
-    if (!Saver || !Saver->started() || !WaitUntil([&] { return VisibleCount(*Saver) == 10 || Saver->Exited(); }, 20s) ||
-        Saver->Exited()) {
+    if (!Process || !Process->started() ||
+        !WaitUntil([&] { return VisibleCount(*Process) == 10 || Process->Exited(); }, 20s) || Process->Exited()) {
       return false;
     }
-    for (HWND hwnd : Saver->Windows()) {
+    for (HWND hwnd : Process->Windows()) {
       // Wine's trace writes a handle as 0x and its hex digits.
       char text[32];
       std::snprintf(text, sizeof text, "0x%llx",
@@ -368,10 +367,10 @@ class MusicRun {
   bool End() {
     EndedAt = Now();
     PressEscape();
-    return Saver->WaitForExit(3s) && Saver->ExitCode() == 0 && Saver->Windows().empty();
+    return Process->WaitForExit(3s) && Process->ExitCode() == 0 && Process->Windows().empty();
   }
-  std::vector<TraceEvent> Trace() const { return ReadTrace(Shell.folder().File(Name + ".log")); }
-  SaverProcess& saver() { return *Saver; }
+  std::vector<TraceEvent> Trace() const { return ReadTrace(Shell.Folder().File(Name + ".log")); }
+  SaverProcess& Saver() { return *Process; }
 
   Tick StartedAt = 0;
   Tick EndedAt = 0;
@@ -379,7 +378,7 @@ class MusicRun {
  private:
   HostShell& Shell;
   std::string Name;
-  std::optional<SaverProcess> Saver;
+  std::optional<SaverProcess> Process;
   std::set<std::string> Balls;  // the run's windows as the trace names them
   static inline int Runs = 0;
 };
@@ -419,30 +418,30 @@ class Music : public ::testing::Test {
 
   // The music file, in a folder whose name and file name hold spaces; its ANSI path.
   std::string PlaceMusic(const char* made, const wchar_t* as) {
-    const std::wstring folder = app_.File(L"my music");
+    const std::wstring folder = App.File(L"my music");
     ::CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring target = folder + L"\\" + as;
-    EXPECT_TRUE(::CopyFileW(Shell->folder().File(made).c_str(), target.c_str(), FALSE));
+    EXPECT_TRUE(::CopyFileW(Shell->Folder().File(made).c_str(), target.c_str(), FALSE));
     return Narrow(target);
   }
   void WriteSettings(std::int16_t kind, const std::string& file, std::int16_t repeat = 0, int speed = 15) {
     using namespace orbisette;
     auto line = [](std::string_view key, const std::string& value) { return std::string(key) + "=" + value + "\r\n"; };
-    WriteBytes(app_.File(L"Orbisette.ini"), "[Section]\r\n" + line(KeyBgmKind, SettingsNumberText(kind)) +
-                                                line(KeyBgmRepeat, SettingsNumberText(repeat)) +
-                                                line(KeyBgmFile, file) + line(KeyMoveSpeed, SettingsNumberText(speed)) +
-                                                line(KeyRebound, SettingsNumberText(0)));
+    WriteBytes(App.File(L"Orbisette.ini"), "[Section]\r\n" + line(KeyBgmKind, SettingsNumberText(kind)) +
+                                               line(KeyBgmRepeat, SettingsNumberText(repeat)) + line(KeyBgmFile, file) +
+                                               line(KeyMoveSpeed, SettingsNumberText(speed)) +
+                                               line(KeyRebound, SettingsNumberText(0)));
   }
 
   static inline HostShell* Shell = nullptr;
   static inline bool ServerUp = false;
   static inline bool TonesMade = false;
-  AppFolder app_;
+  AppFolder App;
 };
 
 TEST_F(Music, CdWithNoDriveFailsOnePollThenSendsNothing) {
   WriteSettings(orbisette::BgmCdAudio, "", /*repeat=*/3);
-  MusicRun run(*Shell, app_, SoundServer::Address(*Shell), Channels);
+  MusicRun run(*Shell, App, SoundServer::Address(*Shell), Channels);
   ASSERT_TRUE(run.ShowsTenBalls());
   std::this_thread::sleep_for(1500ms);  // seven poll intervals
   ASSERT_TRUE(run.End()) << "the run did not end cleanly";
@@ -467,7 +466,7 @@ TEST_F(Music, Mp3PlaysRestartsAfterItsEndAndStopsFirstAtTheEnd) {
     SCOPED_TRACE("run " + std::to_string(round + 1));
     Recording recording(*Shell, "mp3-" + std::to_string(round));
     ASSERT_TRUE(recording.WaitRunning()) << "parec did not record";
-    MusicRun run(*Shell, app_, SoundServer::Address(*Shell), Channels);
+    MusicRun run(*Shell, App, SoundServer::Address(*Shell), Channels);
     ASSERT_TRUE(run.ShowsTenBalls());
     // Until the file has ended once and sounded again for half a second.
     EXPECT_TRUE(WaitUntil([&] { return recording.Segments(run.StartedAt).size() >= 2; }, 8s, 50ms));
@@ -550,7 +549,7 @@ TEST_F(Music, WavLoopsPastItsLengthAndFallsSilentAtTheEnd) {
     SCOPED_TRACE("run " + std::to_string(round + 1));
     Recording recording(*Shell, "wav-" + std::to_string(round));
     ASSERT_TRUE(recording.WaitRunning()) << "parec did not record";
-    MusicRun run(*Shell, app_, SoundServer::Address(*Shell), Channels);
+    MusicRun run(*Shell, App, SoundServer::Address(*Shell), Channels);
     ASSERT_TRUE(run.ShowsTenBalls());
     EXPECT_TRUE(WaitUntil([&] { return !recording.Segments(run.StartedAt).empty(); }, 5s, 50ms));
     std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(WavSeconds * 2500)));
@@ -570,10 +569,11 @@ TEST_F(Music, WavLoopsPastItsLengthAndFallsSilentAtTheEnd) {
     EXPECT_TRUE(run.MusicStartsBeforeTheBallsShow(events));
     EXPECT_EQ(sounds[1].Text, "") << "the stop names no sound";
     EXPECT_EQ(sounds[1].Value, 0);
-    const auto destroyed =
-        std::find_if(events.begin(), events.end(), [](auto& e) { return e.What == TraceEvent::Destroy; });
-    ASSERT_NE(destroyed, events.end());
-    EXPECT_LE(sounds[1].At, destroyed->At) << "a window went before the music stopped";
+    const auto destroyed = run.FirstBallDestroyed(events);
+    ASSERT_NE(destroyed, events.end()) << "no ball window's destruction in the trace";
+    EXPECT_TRUE(std::any_of(events.begin(), destroyed, [](auto& e) {
+      return e.What == TraceEvent::Sound && e.Value == 0;
+    })) << "a window went before the music stopped";
 
     const auto heard = recording.Segments(run.StartedAt);
     ASSERT_FALSE(heard.empty()) << "the WAV was not heard";
@@ -615,8 +615,8 @@ TEST_F(Music, WithoutASoundDeviceTheRunIsSilentAndEndsCleanly) {
       recording.emplace(*Shell, "silent");
       ASSERT_TRUE(recording->WaitRunning());
     }
-    const std::string server = c.audioOff ? SoundServer::Address(*Shell) : "unix:" + Shell->folder().Unix + "/none";
-    MusicRun run(*Shell, app_, server, Channels);
+    const std::string server = c.audioOff ? SoundServer::Address(*Shell) : "unix:" + Shell->Folder().Unix + "/none";
+    MusicRun run(*Shell, App, server, Channels);
     const bool shown = run.ShowsTenBalls();
     std::this_thread::sleep_for(1500ms);  // a restart attempt or two
     const bool ended = shown && run.End();
@@ -662,14 +662,14 @@ TEST_F(Music, FiguresTicksAndCpuWithAndWithoutAnMp3) {
     for (int withMusic = 0; withMusic < 2; ++withMusic) {
       // At 15 twips a full-speed axis moves one pixel a tick; nothing rebounds.
       WriteSettings(withMusic ? orbisette::BgmMusicFile : orbisette::BgmNone, withMusic ? mp3 : "");
-      MusicRun run(*Shell, app_, SoundServer::Address(*Shell), "-all");
+      MusicRun run(*Shell, App, SoundServer::Address(*Shell), "-all");
       ASSERT_TRUE(run.ShowsTenBalls());
       std::this_thread::sleep_for(1s);
-      const auto windows = run.saver().Windows();
+      const auto windows = run.Saver().Windows();
       std::vector<RECT> last(windows.size());
       std::vector<double> pathX(windows.size()), pathY(windows.size());
       for (std::size_t i = 0; i < windows.size(); ++i) ::GetWindowRect(windows[i], &last[i]);
-      const auto before = HostStatsOf(app_.Program());
+      const auto before = HostStatsOf(App.Program());
       const Tick begin = Now();
       while (Now() - begin < 4000) {
         std::this_thread::sleep_for(20ms);
@@ -682,7 +682,7 @@ TEST_F(Music, FiguresTicksAndCpuWithAndWithoutAnMp3) {
         }
       }
       const double seconds = (Now() - begin) / 1000.0;
-      const auto after = HostStatsOf(app_.Program());
+      const auto after = HostStatsOf(App.Program());
       // Some axis of some ball runs at full speed: the longest path counts the ticks.
       const double longest =
           std::max(*std::max_element(pathX.begin(), pathX.end()), *std::max_element(pathY.begin(), pathY.end()));
