@@ -13,10 +13,8 @@
 
 namespace orbisette {
 
-inline constexpr unsigned Timer1IntervalMs = 1000;  // restarts an MP3 that has ended
-inline constexpr unsigned Timer2IntervalMs = 200;   // polls the CD drive
-
-// The timers the music start enables; at most one of them.
+// The timers the music start enables; at most one of them. Their ids and
+// intervals are those of the saver window that carries them.
 struct MusicTimers {
   bool Timer1 = false;
   bool Timer2 = false;

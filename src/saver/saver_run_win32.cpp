@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/api_result.h"
+#include "platform/text_win32.h"
 #include "platform/unique_handle_win32.h"
 #include "saver/run_timers.h"
 #include "startup/names.h"
@@ -29,6 +30,18 @@ void MoveTo(BallWindow& window, const BallState& ball, TwipsPerPixel perPixel) {
   if (const auto at = WindowPointOf(ball, perPixel)) window.Move(at->X, at->Y);
 }
 
+// Marks the run busy for as long as it lives.
+class BusyScope {
+ public:
+  explicit BusyScope(bool& busy) : Busy(busy) { Busy = true; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  ~BusyScope() { Busy = false; }
+
+ private:
+  bool& Busy;
+};
+
 }  // namespace
 
 SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<void()> onEnded)
@@ -44,10 +57,12 @@ SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<v
               BallWindow(),
               BallWindow(),
               BallWindow(),
-              BallWindow()} {}
+              BallWindow()},
+      Music(MciDevices, settings, LocaleDecimalSeparator()) {}
 
 SaverRun::~SaverRun() {
-  // A run left without its end (a test's) still lets its windows go.
+  // A run left without its end (a test's) still lets its music and windows go.
+  if (!Ending) StopMusic();
   Ending = true;
   for (BallWindow& window : Windows) window.Unload();
 }
@@ -65,9 +80,12 @@ bool SaverRun::OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRE
       ::SetTimer(hwnd, AnimationTimer.Id, AnimationTimer.Interval, nullptr);
       return true;
     case WM_TIMER:
-      if (wParam == AnimationTimer.Id && !Ending) {
+      // One tick at a time, and none once the run ends: the music timers' ticks
+      // never run inside an animation step, nor after the music stop.
+      if (!Ending && !Busy) {
+        BusyScope busy(Busy);
         try {
-          AnimationStep();
+          OnTimer(wParam);
         } catch (...) {
           // Nothing of a tick may stop the next one.
         }
@@ -103,7 +121,40 @@ void SaverRun::FormLoad() {
     MoveTo(Windows[i], (*Balls)[i], screen.PerPixel);
   }
 
+  StartMusic();  // the windows are placed and still hidden
+
   for (BallWindow& window : Windows) window.Show();  // Orbisette_Main first
+}
+
+void SaverRun::OnTimer(std::uintptr_t id) {
+  switch (id) {
+    case AnimationTimer.Id: AnimationStep(); break;
+    case Mp3RepeatTimer.Id: Music.Timer1Tick(); break;
+    case CdPollTimer.Id: CdPollTick(); break;
+    default: break;
+  }
+}
+
+void SaverRun::StartMusic() {
+  MusicTimers timers;
+  try {
+    BusyScope busy(Busy);
+    timers = Music.Start();
+  } catch (...) {
+    // Like any failing statement of the run start: the run goes on.
+  }
+  const HWND main = MainWindow().Handle();
+  if (timers.Timer1) ::SetTimer(main, Mp3RepeatTimer.Id, Mp3RepeatTimer.Interval, nullptr);
+  if (timers.Timer2) Timer2Enabled = ::SetTimer(main, CdPollTimer.Id, CdPollTimer.Interval, nullptr) != 0;
+}
+
+void SaverRun::CdPollTick() {
+  if (!Timer2Enabled) return;
+  // A drive found unusable switches the poll off for the rest of the run.
+  if (!Music.Timer2Tick()) {
+    ::KillTimer(MainWindow().Handle(), CdPollTimer.Id);
+    Timer2Enabled = false;
+  }
 }
 
 void SaverRun::AnimationStep() {
@@ -132,7 +183,22 @@ void SaverRun::End() noexcept {
   if (OnEnded) OnEnded();
 }
 
+void SaverRun::StopMusic() noexcept {
+  // Timer2 still on means a CD is playing; it goes off before the drive is stopped.
+  const bool timer2Enabled = Timer2Enabled;
+  if (timer2Enabled) {
+    ::KillTimer(MainWindow().Handle(), CdPollTimer.Id);
+    Timer2Enabled = false;
+  }
+  try {
+    Music.Stop(timer2Enabled);
+  } catch (...) {
+    // The cursor and the windows are given back whatever happened here.
+  }
+}
+
 void SaverRun::FormQueryUnload() noexcept {
+  StopMusic();  // first, before anything of the run goes away
   // The cursor comes back only if the start-up hid it; the stored counter is the flag.
   if (const auto flag = CursorFlagAtRunEnd(Options.CursorHidden, Options.CursorShowCount)) {
     Options.CursorShowCount = ::ShowCursor(*flag);

@@ -1,7 +1,8 @@
 // The screen-saver run: ten ball windows over the desktop, moved on every tick
 // of the animation timer until the mouse leaves its corner or Escape is pressed.
 // The run holds its ten windows; ball 0 is the window titled "Orbisette_Main",
-// which carries the run's timers and hands their ticks to the run.
+// which carries the run's timers and hands their ticks to the run. The run also
+// plays the music the settings choose, from its start to the first step of its end.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,8 @@
 #include <optional>
 
 #include "layered/ball_window_win32.h"
+#include "music/mci_port_win32.h"
+#include "music/run_music.h"
 #include "saver/ball_table.h"
 #include "settings/settings.h"
 
@@ -35,10 +38,11 @@ class SaverRun final : private BallWindowListener {
   ~SaverRun();
 
   // The run start: creates Orbisette_Main (its animation timer ticks from then
-  // on), parks the cursor, makes the ten balls and shows them.
+  // on), parks the cursor, makes and places the ten balls, starts the music and
+  // shows the balls.
   void Start();
-  // The run end, once: cursor given back, Orbisette_01 to Orbisette_09
-  // unloaded in order, then Orbisette_Main; then onEnded.
+  // The run end, once: music stopped, cursor given back, Orbisette_01 to
+  // Orbisette_09 unloaded in order, then Orbisette_Main; then onEnded.
   void End() noexcept;
 
   // The display counter the run's end got back from ShowCursor (the start-up's
@@ -52,6 +56,10 @@ class SaverRun final : private BallWindowListener {
   bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
   void FormLoad();
   void AnimationStep();
+  void OnTimer(std::uintptr_t id);
+  void StartMusic();
+  void CdPollTick();
+  void StopMusic() noexcept;
   void FormQueryUnload() noexcept;
   void FormUnload() noexcept;
   BallWindow& MainWindow() { return Windows[0]; }
@@ -63,6 +71,13 @@ class SaverRun final : private BallWindowListener {
   std::array<BallWindow, BallCount> Windows;
   std::optional<BallTable> Balls;  // empty until the run start makes it
   float Pi = 0.0f;
+  Win32MciPort MciDevices;
+  RunMusic Music;  // on MciDevices
+  // SetTimer has no enabled flag to read back; the music stop tests this one.
+  bool Timer2Enabled = false;
+  // Set while a tick or a music call runs: a tick that something inside lets
+  // through waits for the next one instead of running inside it.
+  bool Busy = false;
   bool Ending = false;
 };
 

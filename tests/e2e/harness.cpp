@@ -131,6 +131,10 @@ SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& argu
   }
 }
 
+SaverProcess::SaverProcess(DWORD processId)
+    : process_(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)),
+      id_(process_ ? processId : 0) {}
+
 SaverProcess::~SaverProcess() {
   if (!process_) return;
   if (!Exited()) {

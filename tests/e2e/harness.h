@@ -46,6 +46,8 @@ class MarkerWindow {
 class SaverProcess {
  public:
   SaverProcess(const std::wstring& program, const std::wstring& arguments);
+  // A copy started some other way (from the host's shell), found by its id.
+  explicit SaverProcess(DWORD processId);
   SaverProcess(const SaverProcess&) = delete;
   SaverProcess& operator=(const SaverProcess&) = delete;
   ~SaverProcess();

@@ -14,6 +14,11 @@ export WINEPREFIX=$(mktemp -d /tmp/orbisette-wine.XXXXXX)
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts in a fresh prefix
 cleanup() {
+  # The music tests start a sound server and recorders on the host and note each
+  # one's pid in the prefix; end any that a failed test left running.
+  for pidfile in "$WINEPREFIX"/music-e2e/*.pid; do
+    [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null || true
+  done
   wineserver -k 2>/dev/null || true
   # A test that stopped half-way may leave a file or folder it made unwritable.
   chattr -R -i "$WINEPREFIX/drive_c/orbisette-e2e" 2>/dev/null || true
