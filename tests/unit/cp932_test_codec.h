@@ -1,0 +1,135 @@
+// The platform's text conversions as the tests know them, on a Japanese system:
+// code page 932 through the C library's iconv, with the platform's replacements
+// (U+30FB for bytes that are no character, "?" for characters the code page
+// lacks), and UTF-8 with U+FFFD for each broken sequence. Shared by the unit tests
+// and the fuzz targets.
+#pragma once
+
+#include <iconv.h>
+
+#include <string>
+#include <string_view>
+
+#include "settings/profile_file.h"
+
+namespace orbisette {
+
+class Cp932TestCodec final : public TextCodec {
+ public:
+  Cp932TestCodec() : ToWide(iconv_open("UTF-16LE", "CP932")), ToNarrow(iconv_open("CP932", "UTF-16LE")) {}
+  Cp932TestCodec(const Cp932TestCodec&) = delete;
+  Cp932TestCodec& operator=(const Cp932TestCodec&) = delete;
+  ~Cp932TestCodec() override {
+    iconv_close(ToWide);
+    iconv_close(ToNarrow);
+  }
+
+  std::u16string ToUtf16(TextEncoding from, std::string_view bytes) const override {
+    std::u16string text;
+    for (std::size_t i = 0; i < bytes.size();) {
+      if (from == TextEncoding::Utf8) {
+        text.append(NextUtf8(bytes, i));
+        continue;
+      }
+      const auto lead = static_cast<unsigned char>(bytes[i]);
+      const bool pair = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size() &&
+                        IsTrail(static_cast<unsigned char>(bytes[i + 1]));
+      const std::size_t length = pair ? 2 : 1;
+      const std::u16string one = Convert(ToWide, bytes.substr(i, length));
+      text.push_back(one.size() == 1 ? one[0] : u'\u30FB');
+      i += length;
+    }
+    return text;
+  }
+
+  std::string FromUtf16(TextEncoding to, std::u16string_view text) const override {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      char32_t c = text[i];
+      const bool high =
+          c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      if (high) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+      if (to == TextEncoding::Utf8) {
+        AppendUtf8(bytes, (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : c);
+      } else if (c < 0x80) {
+        bytes.push_back(static_cast<char>(c));
+      } else {
+        const char units[2] = {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+        std::string narrow = c > 0xFFFF ? std::string() : ConvertNarrow(std::string_view(units, 2));
+        bytes.append(narrow.empty() ? "?" : narrow);
+      }
+    }
+    return bytes;
+  }
+
+ private:
+  static bool IsTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+  // One character of UTF-8 from i on, or U+FFFD for the longest broken start of one.
+  static std::u16string NextUtf8(std::string_view bytes, std::size_t& i) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char b = at(i++);
+    if (b < 0x80) return std::u16string(1, b);
+    // The length of the sequence b starts, and the range of its second byte.
+    std::size_t length = 4;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      length = 3;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b == 0xF0) {
+      low = 0x90;
+    } else if (b == 0xF4) {
+      high = 0x8F;
+    } else if (b < 0xF0 || b > 0xF4) {
+      return u"\uFFFD";
+    }
+    char32_t c = b & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k, low = 0x80, high = 0xBF) {
+      if (i >= bytes.size() || at(i) < low || at(i) > high) return u"\uFFFD";
+      c = (c << 6) | (at(i++) & 0x3F);
+    }
+    if (c < 0x10000) return std::u16string(1, static_cast<char16_t>(c));
+    c -= 0x10000;
+    return {static_cast<char16_t>(0xD800 + (c >> 10)), static_cast<char16_t>(0xDC00 + (c & 0x3FF))};
+  }
+
+  static void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      return;
+    }
+    const int length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (int k = length - 1; k >= 0; --k) {
+      const char32_t bits = (c >> (6 * k)) & 0x3F;
+      out.push_back(static_cast<char>(k == length - 1 ? lead[length] | (c >> (6 * k)) : 0x80 | bits));
+    }
+  }
+
+  std::u16string Convert(iconv_t cd, std::string_view in) const {
+    std::string out = Run(cd, in);
+    if (out.size() != 2) return {};
+    return std::u16string(
+        1, static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8));
+  }
+  std::string ConvertNarrow(std::string_view in) const { return Run(ToNarrow, in); }
+
+  static std::string Run(iconv_t cd, std::string_view in) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string input(in);
+    char out[8];
+    char* inPtr = input.data();
+    char* outPtr = out;
+    std::size_t inLeft = input.size(), outLeft = sizeof out;
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return {};
+    return std::string(out, static_cast<std::size_t>(outPtr - out));
+  }
+
+  iconv_t ToWide;
+  iconv_t ToNarrow;
+};
+
+}  // namespace orbisette
