@@ -48,6 +48,8 @@ std::string Win32TextCodec::FromUtf16(TextEncoding to, std::u16string_view text)
   return bytes;
 }
 
+bool Win32TextCodec::IsLeadByte(char byte) const { return ::IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE; }
+
 FileStore::ReadResult Win32FileStore::Read(const std::filesystem::path& file) {
   unique_handle h(NullIfInvalid(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));

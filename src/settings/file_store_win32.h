@@ -15,6 +15,7 @@ class Win32TextCodec final : public TextCodec {
  public:
   std::u16string ToUtf16(TextEncoding from, std::string_view bytes) const override;
   std::string FromUtf16(TextEncoding to, std::u16string_view text) const override;
+  bool IsLeadByte(char byte) const override;
 };
 
 class Win32FileStore final : public FileStore {

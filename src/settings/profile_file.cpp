@@ -13,25 +13,28 @@ enum class Form { Ansi, Utf8, Utf16Le, Utf16Be };
 struct Layout {
   Form Kind = Form::Ansi;
   std::size_t BodyBegin = 0;  // after the byte-order mark
-  std::size_t BodyEnd = 0;    // UTF-16: before an odd last byte, which is no character
 };
 
 Layout LayoutOf(std::string_view contents) {
   const auto startsWith = [&](std::string_view mark) { return contents.substr(0, mark.size()) == mark; };
-  const std::size_t evenEnd = contents.size() - contents.size() % 2;
-  if (startsWith("\xFF\xFE")) return {Form::Utf16Le, 2, evenEnd};
-  if (startsWith("\xFE\xFF")) return {Form::Utf16Be, 2, evenEnd};
-  if (startsWith("\xEF\xBB\xBF")) return {Form::Utf8, 3, contents.size()};
-  return {Form::Ansi, 0, contents.size()};
+  if (startsWith("\xFF\xFE")) return {Form::Utf16Le, 2};
+  if (startsWith("\xFE\xFF")) return {Form::Utf16Be, 2};
+  if (startsWith("\xEF\xBB\xBF")) return {Form::Utf8, 3};
+  return {Form::Ansi, 0};
 }
 
 bool IsUtf16(Form kind) { return kind == Form::Utf16Le || kind == Form::Utf16Be; }
 
-// One code unit: a byte, or two bytes of UTF-16. CR, LF, "=" and the blanks are
-// one unit in every form and never part of a longer character, so the file can
-// be cut into lines and a key line at its "=" on the raw units.
+// Whether a UTF-16 file ends in half a unit, which the platform reads as the
+// character of that byte.
+bool HasOddLastByte(std::string_view contents, const Layout& layout) {
+  return IsUtf16(layout.Kind) && (contents.size() - layout.BodyBegin) % 2 == 1;
+}
+
+// One code unit: a byte, or two bytes of UTF-16 (an odd last byte on its own).
 char16_t UnitAt(std::string_view contents, std::size_t pos, Form kind) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(contents[i])); };
+  if (pos + 1 == contents.size()) return static_cast<char16_t>(byte(pos));
   switch (kind) {
     case Form::Utf16Le: return static_cast<char16_t>(byte(pos) | byte(pos + 1) << 8);
     case Form::Utf16Be: return static_cast<char16_t>(byte(pos) << 8 | byte(pos + 1));
@@ -44,7 +47,7 @@ std::u16string Decode(std::string_view raw, Form kind, const TextCodec& codec) {
   if (kind == Form::Utf8) return codec.ToUtf16(TextEncoding::Utf8, raw);
   std::u16string text;
   text.reserve(raw.size() / 2);
-  for (std::size_t i = 0; i + 1 < raw.size(); i += 2) text.push_back(UnitAt(raw, i, kind));
+  for (std::size_t i = 0; i < raw.size(); i += 2) text.push_back(UnitAt(raw, i, kind));
   return text;
 }
 
@@ -66,6 +69,25 @@ std::string Encode(std::string_view ansi, Form kind, const TextCodec& codec) {
   return bytes;
 }
 
+// The bytes of the character at pos. In the ANSI code page the platform takes a
+// lead byte and whatever byte follows it, but a NUL, as one character, so a lead
+// byte with no trail can swallow a CR, a LF, an "=" or a blank; in UTF-8, broken
+// sequences never take an ASCII byte, and all that matters here is ASCII.
+std::size_t CharSize(std::string_view contents, std::size_t pos, Form kind, const TextCodec& codec) {
+  if (IsUtf16(kind)) return pos + 1 < contents.size() ? 2 : 1;
+  const bool pair =
+      kind == Form::Ansi && codec.IsLeadByte(contents[pos]) && pos + 1 < contents.size() && contents[pos + 1] != '\0';
+  return pair ? 2 : 1;
+}
+
+// Whether ANSI text ends in a lead byte with nothing after it, which would take
+// the line end written after it.
+bool EndsInLoneLeadByte(std::string_view ansi, const TextCodec& codec) {
+  std::size_t pos = 0, last = 0;
+  for (; pos < ansi.size(); pos += CharSize(ansi, pos, Form::Ansi, codec)) last = pos;
+  return !ansi.empty() && last + 1 == ansi.size() && codec.IsLeadByte(ansi[last]);
+}
+
 // One line: where its text and its line end sit in the contents, so untouched
 // lines are copied byte for byte, and its text as the platform reads it.
 struct Line {
@@ -84,19 +106,19 @@ struct Document {
 Document Parse(std::string_view contents, const TextCodec& codec) {
   Document doc{LayoutOf(contents), {}};
   const Form kind = doc.Where.Kind;
-  const std::size_t unit = IsUtf16(kind) ? 2 : 1;
-  const std::size_t bodyEnd = doc.Where.BodyEnd;
+  const auto isLineEnd = [&](std::size_t pos) {
+    return UnitAt(contents, pos, kind) == u'\r' || UnitAt(contents, pos, kind) == u'\n';
+  };
   std::size_t pos = doc.Where.BodyBegin;
-  while (pos < bodyEnd) {
+  while (pos < contents.size()) {
     std::size_t textEnd = pos;
-    while (textEnd < bodyEnd && UnitAt(contents, textEnd, kind) != u'\r' && UnitAt(contents, textEnd, kind) != u'\n') {
-      textEnd += unit;
-    }
+    while (textEnd < contents.size() && !isLineEnd(textEnd)) textEnd += CharSize(contents, textEnd, kind, codec);
     std::size_t end = textEnd;
-    if (end < bodyEnd) {
+    if (end < contents.size()) {
       const bool cr = UnitAt(contents, end, kind) == u'\r';
-      end += unit;
-      if (cr && end < bodyEnd && UnitAt(contents, end, kind) == u'\n') end += unit;
+      end += CharSize(contents, end, kind, codec);
+      if (cr && end < contents.size() && UnitAt(contents, end, kind) == u'\n')
+        end += CharSize(contents, end, kind, codec);
     }
     doc.Lines.push_back({pos, textEnd, end, Decode(contents.substr(pos, textEnd - pos), kind, codec)});
     pos = end;
@@ -136,12 +158,9 @@ std::u16string PassedName(std::string_view name, const TextCodec& codec) {
   return std::u16string(Trim(codec.ToUtf16(TextEncoding::Ansi, name.substr(0, name.find('\0')))));
 }
 
-enum class LineKind {
-  Blank,
-  Section,
-  Skipped,  // "[" without "]": no section starts, the current one goes on
-  Key,      // also ";" lines and lines without "=", which the platform reads as keys
-};
+// Every line that is not blank or a section header is a key line to the
+// platform: ";" comment lines, lines without "=", and "[" lines without "]".
+enum class LineKind { Blank, Section, Key };
 
 struct ParsedLine {
   LineKind Kind = LineKind::Blank;
@@ -152,9 +171,7 @@ struct ParsedLine {
 ParsedLine ParseLine(std::u16string_view line) {
   const std::u16string_view t = Trim(line);
   if (t.empty()) return {};
-  if (t.front() == u'[') {
-    const std::size_t close = t.rfind(u']');
-    if (close == 0 || close == std::u16string_view::npos) return {LineKind::Skipped, {}, std::nullopt};
+  if (const std::size_t close = t.rfind(u']'); t.front() == u'[' && close != std::u16string_view::npos) {
     return {LineKind::Section, UpToNul(Trim(t.substr(1, close - 1))), std::nullopt};
   }
   const std::size_t eq = t.find(u'=');
@@ -229,12 +246,26 @@ std::string LineEndOf(std::string_view contents, const Document& doc, const Text
 
 // Where the key's name ends in a key line's bytes: before the blanks ahead of the
 // first "=", or of the line's end when it has none.
-std::size_t KeyNameEnd(std::string_view contents, const Line& line, Form kind) {
-  const std::size_t unit = IsUtf16(kind) ? 2 : 1;
-  std::size_t end = line.Begin;
-  while (end < line.TextEnd && UnitAt(contents, end, kind) != u'=') end += unit;
-  while (end > line.Begin && IsBlank(UnitAt(contents, end - unit, kind))) end -= unit;
-  return end;
+std::size_t KeyNameEnd(std::string_view contents, const Line& line, Form kind, const TextCodec& codec) {
+  const std::string_view text = contents.substr(0, line.TextEnd);
+  std::size_t nameEnd = line.Begin;
+  for (std::size_t pos = line.Begin; pos < line.TextEnd;) {
+    const std::size_t size = CharSize(text, pos, kind, codec);
+    const bool single = size == 1 || IsUtf16(kind);
+    if (single && UnitAt(contents, pos, kind) == u'=') break;
+    if (!single || !IsBlank(UnitAt(contents, pos, kind))) nameEnd = pos + size;
+    pos += size;
+  }
+  return nameEnd;
+}
+
+// The line end to write after line when it has none: twice when its last byte is
+// a lead byte, which takes the first.
+std::string EndFor(std::string_view contents, const Line& line, Form kind, const std::string& eol,
+                   const TextCodec& codec) {
+  const bool lone =
+      kind == Form::Ansi && EndsInLoneLeadByte(contents.substr(line.Begin, line.TextEnd - line.Begin), codec);
+  return lone ? eol + eol : eol;
 }
 
 bool Breaks(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
@@ -256,8 +287,18 @@ std::optional<std::string> WithProfileValue(std::string_view contents, std::stri
   const std::u16string keyName = PassedName(key, codec);
   if (sectionName.empty() || keyName.empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
       keyName.find(u'=') != std::u16string::npos || sectionName.find(u']') != std::u16string::npos ||
-      keyName.front() == u';' || keyName.front() == u'[') {
+      keyName.front() == u';' || keyName.front() == u'[' || EndsInLoneLeadByte(section, codec) ||
+      EndsInLoneLeadByte(key, codec) || EndsInLoneLeadByte(value, codec)) {
     return std::nullopt;
+  }
+  // An odd last byte of a UTF-16 file is written out as the whole character the
+  // platform reads it as, so that anything after it stays in step.
+  std::string padded;
+  if (const Layout layout = LayoutOf(contents); HasOddLastByte(contents, layout)) {
+    const char odd = contents.back();
+    padded = std::string(contents.substr(0, contents.size() - 1));
+    padded.append(layout.Kind == Form::Utf16Le ? std::string{odd, '\0'} : std::string{'\0', odd});
+    contents = padded;
   }
   const Document doc = Parse(contents, codec);
   const Form kind = doc.Where.Kind;
@@ -270,7 +311,7 @@ std::optional<std::string> WithProfileValue(std::string_view contents, std::stri
   if (where.KeyLine) {
     // Same line, same spelling of the key and the same line end; new value.
     const Line& line = doc.Lines[*where.KeyLine];
-    out.append(contents.substr(0, KeyNameEnd(contents, line, kind)));
+    out.append(contents.substr(0, KeyNameEnd(contents, line, kind, codec)));
     out.append(Encode("=" + std::string(value), kind, codec));
     out.append(contents.substr(line.TextEnd));
     return out;
@@ -279,17 +320,18 @@ std::optional<std::string> WithProfileValue(std::string_view contents, std::stri
   if (where.SectionEnd) {
     const Line& last = doc.Lines[*where.SectionEnd];
     out.append(contents.substr(0, last.End));
-    if (last.End == last.TextEnd) out.append(eol);  // last line had no line end
+    if (last.End == last.TextEnd) out.append(EndFor(contents, last, kind, eol, codec));  // last line had no line end
     out.append(Encode(keyLine, kind, codec)).append(eol);
     out.append(contents.substr(last.End));
     return out;
   }
 
-  out.append(contents.substr(0, doc.Where.BodyEnd));
-  if (!doc.Lines.empty() && doc.Lines.back().End == doc.Lines.back().TextEnd) out.append(eol);
+  out.append(contents);
+  if (!doc.Lines.empty() && doc.Lines.back().End == doc.Lines.back().TextEnd) {
+    out.append(EndFor(contents, doc.Lines.back(), kind, eol, codec));
+  }
   out.append(Encode("[" + std::string(section) + "]", kind, codec)).append(eol);
   out.append(Encode(keyLine, kind, codec)).append(eol);
-  out.append(contents.substr(doc.Where.BodyEnd));  // an odd last byte of a UTF-16 file stays last
   return out;
 }
 

@@ -32,15 +32,17 @@ class TextCodec {
   virtual ~TextCodec() = default;
   virtual std::u16string ToUtf16(TextEncoding from, std::string_view bytes) const = 0;
   virtual std::string FromUtf16(TextEncoding to, std::u16string_view text) const = 0;
+  // Whether byte starts a two-byte character of the ANSI code page.
+  virtual bool IsLeadByte(char byte) const = 0;
 };
 
 // The value of key in the first section named section, or empty when the section
 // or key is missing. As the platform reads: lines end at CR, LF or CRLF; space,
 // tab, VT, FF and ^Z around names and values are dropped; a name or value ends
 // at a NUL; names match without regard to ASCII case; one pair of matching quotes
-// around a value is removed; a "[" line without "]" is skipped and a later
-// section of the same name is never read; lines before the first header form a
-// section named "".
+// around a value is removed; a "[" line without "]" is a key line, not a header;
+// a later section of the same name is never read; lines before the first header
+// form a section named "".
 std::string ReadProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                              const TextCodec& codec);
 
@@ -50,7 +52,7 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
 // a new section is appended. The value is written exactly as given (a leading
 // space stays). Returns nullopt when a name or the value would break the file's
 // lines (CR, LF or NUL anywhere, "=" in the key, "]" in the section, an empty or
-// ";" or "[" key, an empty section).
+// ";" or "[" key, an empty section, a lead byte with no trail byte at the end).
 std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                                             std::string_view value, const TextCodec& codec);
 

@@ -31,15 +31,19 @@ class Cp932TestCodec final : public TextCodec {
         text.append(NextUtf8(bytes, i));
         continue;
       }
-      const auto lead = static_cast<unsigned char>(bytes[i]);
-      const bool pair = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size() &&
-                        IsTrail(static_cast<unsigned char>(bytes[i + 1]));
+      // As the platform reads: a lead byte and any byte but a NUL make one character.
+      const bool pair = IsLeadByte(bytes[i]) && i + 1 < bytes.size() && bytes[i + 1] != '\0';
       const std::size_t length = pair ? 2 : 1;
       const std::u16string one = Convert(ToWide, bytes.substr(i, length));
       text.push_back(one.size() == 1 ? one[0] : u'\u30FB');
       i += length;
     }
     return text;
+  }
+
+  bool IsLeadByte(char byte) const override {
+    const auto c = static_cast<unsigned char>(byte);
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
   }
 
   std::string FromUtf16(TextEncoding to, std::u16string_view text) const override {
@@ -63,8 +67,6 @@ class Cp932TestCodec final : public TextCodec {
   }
 
  private:
-  static bool IsTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
   // One character of UTF-8 from i on, or U+FFFD for the longest broken start of one.
   static std::u16string NextUtf8(std::string_view bytes, std::size_t& i) {
     const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };

@@ -93,6 +93,7 @@ TEST(ProfileRead, HandEditedFilesReadAsOnThePlatform) {
       {"[ S ]\r\nk=1\r\n", "S", "k", "1"},
       {"[S\r\nk=1\r\n", "S", "k", ""},
       {"[S]\r\n[T\r\nk=1\r\n", "S", "k", "1"},  // a broken header does not end the section
+      {"[S]\r\n[k=1\r\n", "S", "[k", "1"},      // it is a key line
       {"[S]]x\r\nk=1\r\n", "S]", "k", "1"},
       {"[S]\r\n\v\x1Ak\f=\t\x1A v\v\r\n\x1A", "S", "k", "v"},
       {"[S]\r\nk\x81\x40=1\r\n", "S", "k", ""},  // the full-width space belongs to the name
@@ -105,9 +106,11 @@ TEST(ProfileRead, HandEditedFilesReadAsOnThePlatform) {
       {"[S]\r\nk=\"" + std::string(255, 'a') + "\"\r\n", "S", "k", a254},
       {"[S]\r\nk=" + a254 + "\x88\xDA\r\n", "S", "k", a254},  // no half character
       {"[S]\r\nk=v\x85w\r\n", "S", "k", "v\x81\x45"},         // no such character: the platform's U+30FB
+      {"[S]\rk=x\x88\rj=2\r", "S", "k", "x\x81\x45j=2"},      // a lone lead byte takes the CR after it
       {"k=0\r\n[]\r\nk=1\r\n", "", "k", "0"},
       {"[]\r\nk=1\r\n", "", "k", ""},
       {"\xFE\xFF\0[\0S\0]\0\r\0k\0=\x30\xFC"s, "S", "k", "\x81\x5B"},  // UTF-16, big-endian
+      {"\xFF\xFE[\0S\0]\0\r\0k\0=\0a\0x"s, "S", "k", "ax"},            // an odd last byte is a character
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.file) + " " + c.section + "/" + c.key);
@@ -172,9 +175,11 @@ TEST(ProfileWrite, KeepsTheFilesEncodingAndLineEnds) {
       {"\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x30\0\r\0\n\0"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
       {"\xFF\xFE[\0S\0]\0\r\0\n\0"s, "j", "\xFF\xFE[\0S\0]\0\r\0\n\0j\0=\0\xF3\x97\r\0\n\0"s},
       {"\xFF\xFE"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
+      {"\xFF\xFE[\0S\0]\0\r\0\n\0x"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0x\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
       {"\xEF\xBB\xBF[S]\nk=0\n", "k", "\xEF\xBB\xBF[S]\nk=\xE9\x9F\xB3\n"},
       {"[S]\rk=0\rj=1\r", "m", "[S]\rk=0\rj=1\rm=\x89\xB9\r"},
       {"[S]\rk=0", "k", "[S]\rk=\x89\xB9"},
+      {"[S]\rk=x\x88", "m", "[S]\rk=x\x88\r\rm=\x89\xB9\r"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.before));
