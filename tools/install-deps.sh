@@ -7,6 +7,7 @@ packages=(
   cmake g++ make clang-format googletest libgtest-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+  clang libclang-rt-dev  # the fuzz targets: clang with libFuzzer and the sanitizers
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -130,6 +130,13 @@ Document Parse(std::string_view contents, const TextCodec& codec) {
 // and not the full-width space of code page 932, which is part of a name.
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == 0x1A; }
 
+// The same on ANSI text: the blanks are ASCII, never the trail byte of a character.
+std::string_view TrimAnsi(std::string_view s) {
+  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
 std::u16string_view Trim(std::u16string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
@@ -304,14 +311,22 @@ std::optional<std::string> WithProfileValue(std::string_view contents, std::stri
   const Form kind = doc.Where.Kind;
   const Location where = Locate(doc.Lines, sectionName, keyName);
   const std::string eol = LineEndOf(contents, doc, codec);
-  std::string keyLine = std::string(key) + "=" + std::string(value);
+  std::string keyLine = std::string(TrimAnsi(key)) + "=" + std::string(value);
   std::string out;
   out.reserve(contents.size() + 4 * (keyLine.size() + section.size() + 8));
 
   if (where.KeyLine) {
     // Same line, same spelling of the key and the same line end; new value.
     const Line& line = doc.Lines[*where.KeyLine];
-    out.append(contents.substr(0, KeyNameEnd(contents, line, kind, codec)));
+    const std::string_view head = contents.substr(line.Begin, KeyNameEnd(contents, line, kind, codec) - line.Begin);
+    out.append(contents.substr(0, line.Begin));
+    if (kind == Form::Ansi && EndsInLoneLeadByte(head, codec)) {
+      // A lead byte ending the name would take the "=": the key as passed, after the indentation.
+      out.append(head.substr(0, head.size() - TrimAnsi(head).size()));  // it ends in the lead byte, not a blank
+      out.append(TrimAnsi(key));
+    } else {
+      out.append(head);
+    }
     out.append(Encode("=" + std::string(value), kind, codec));
     out.append(contents.substr(line.TextEnd));
     return out;
@@ -330,7 +345,7 @@ std::optional<std::string> WithProfileValue(std::string_view contents, std::stri
   if (!doc.Lines.empty() && doc.Lines.back().End == doc.Lines.back().TextEnd) {
     out.append(EndFor(contents, doc.Lines.back(), kind, eol, codec));
   }
-  out.append(Encode("[" + std::string(section) + "]", kind, codec)).append(eol);
+  out.append(Encode("[" + std::string(TrimAnsi(section)) + "]", kind, codec)).append(eol);
   out.append(Encode(keyLine, kind, codec)).append(eol);
   return out;
 }

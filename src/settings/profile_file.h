@@ -49,8 +49,8 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
 // The contents with key in section set to value, in the file's own encoding, every
 // other line kept byte for byte: an existing key line (in the first section of that
 // name) is rewritten in place, a new key goes after the last line of that section,
-// a new section is appended. The value is written exactly as given (a leading
-// space stays). Returns nullopt when a name or the value would break the file's
+// a new section is appended. Names are written without the blanks around them;
+// the value is written exactly as given (a leading space stays). Returns nullopt when a name or the value would break the file's
 // lines (CR, LF or NUL anywhere, "=" in the key, "]" in the section, an empty or
 // ";" or "[" key, an empty section, a lead byte with no trail byte at the end).
 std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,

@@ -180,6 +180,7 @@ TEST(ProfileWrite, KeepsTheFilesEncodingAndLineEnds) {
       {"[S]\rk=0\rj=1\r", "m", "[S]\rk=0\rj=1\rm=\x89\xB9\r"},
       {"[S]\rk=0", "k", "[S]\rk=\x89\xB9"},
       {"[S]\rk=x\x88", "m", "[S]\rk=x\x88\r\rm=\x89\xB9\r"},
+      {"[S]\r m\0\xF5"s, "m", "[S]\r m=\x89\xB9"},  // the name's last lead byte would take the "="
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.before));
