@@ -50,8 +50,8 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
 // other line kept byte for byte: an existing key line (in the first section of that
 // name) is rewritten in place, a new key goes after the last line of that section,
 // a new section is appended. Names are written without the blanks around them;
-// the value is written exactly as given (a leading space stays). Returns nullopt when a name or the value would break the file's
-// lines (CR, LF or NUL anywhere, "=" in the key, "]" in the section, an empty or
+// the value is written exactly as given (a leading space stays). Returns nullopt when a name or the value would break
+// the file's lines (CR, LF or NUL anywhere, "=" in the key, "]" in the section, an empty or
 // ";" or "[" key, an empty section, a lead byte with no trail byte at the end).
 std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                                             std::string_view value, const TextCodec& codec);
@@ -115,7 +115,8 @@ bool WriteIniValues(FileStore& store, std::string_view section, std::span<const 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& file, std::uint32_t processId,
                                        std::uint32_t sequence);
 
-// Whether candidate is a temporary file a save of file wrote.
+// Whether candidate is a temporary file a save of file wrote, by this version or
+// an earlier one ("Orbisette.ini.tmp").
 bool IsTemporaryPathFor(const std::filesystem::path& file, const std::filesystem::path& candidate);
 
 }  // namespace orbisette

@@ -2,6 +2,7 @@
 // cross-checked against the platform's own profile functions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 
 #include "harness.h"
@@ -30,7 +31,7 @@ class Scratch {
 std::vector<std::wstring> Temporaries(const std::wstring& dir) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((dir + L"\\Orbisette.ini.*.tmp").c_str(), &data);
+  HANDLE find = ::FindFirstFileW((dir + L"\\Orbisette.ini*.tmp").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do names.push_back(data.cFileName);
   while (::FindNextFileW(find, &data));
@@ -102,7 +103,7 @@ TEST(SettingsFile, LeftoversOfACrashDoNotBlockASaveAndAreRemoved) {
   // What a save cut short leaves: our own next name, read-only, and another process's.
   const std::wstring mine = ini + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-1.tmp";
   const std::wstring another = ini + L".4000000000-9.tmp";
-  for (const auto& path : {mine, another}) WriteBytes(path, "[Sect");
+  for (const auto& path : {mine, another, ini + L".tmp"}) WriteBytes(path, "[Sect");
   ::SetFileAttributesW(mine.c_str(), FILE_ATTRIBUTE_READONLY);
   orbisette::Win32FileStore store;
   ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", orbisette::KeyRebound, " 0", ini));
@@ -172,6 +173,47 @@ TEST_F(CodePage932, TheProfileFunctionsFileReadsBackThroughOurs) {
   orbisette::Win32FileStore store;
   for (const auto& kv : kValues) {
     EXPECT_EQ(orbisette::ReadIniValue(store, "Section", kv.key, ini), Trimmed(kv.value));
+  }
+}
+
+// Where the run's visible windows are, in an order that does not follow the z-order.
+std::vector<std::pair<LONG, LONG>> BallPlaces(const SaverProcess& saver) {
+  std::vector<std::pair<LONG, LONG>> at;
+  for (HWND hwnd : saver.Windows()) {
+    RECT r{};
+    if (::IsWindowVisible(hwnd) && ::GetWindowRect(hwnd, &r)) at.emplace_back(r.left, r.top);
+  }
+  std::sort(at.begin(), at.end());
+  return at;
+}
+
+// Files as editors save them, which the program once ran on the defaults with:
+// the speed of 0 they hold now keeps the balls still, as the platform reads it.
+TEST_F(CodePage932, TheRunTakesTheSpeedFromFilesAsEditorsSaveThem) {
+  using namespace std::string_literals;
+  const std::string speed(orbisette::KeyMoveSpeed);
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : std::u16string(u"[Section]\r\n移動速度= 0\r\n")) {
+    utf16.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+  }
+  const std::pair<const char*, std::string> files[] = {
+      {"UTF-16 with its mark", utf16},
+      {"CR-only line ends", "[Section]\r" + speed + "= 0\r"},
+      {"UTF-8 with its mark, keys in UTF-8",
+       "\xEF\xBB\xBF[Section]\r\n\xE7\xA7\xBB\xE5\x8B\x95\xE9\x80\x9F\xE5\xBA\xA6= 0\r\n"},
+      {"a NUL right after the key", "[Section]\r\n" + speed + "\0= 0\r\n"s},
+  };
+  for (const auto& [what, bytes] : files) {
+    SCOPED_TRACE(what);
+    AppFolder app;
+    WriteBytes(app.File(L"Orbisette.ini"), bytes);
+    SaverProcess saver(app.Program(), L"/s");
+    ASSERT_TRUE(WaitUntil([&] { return BallPlaces(saver).size() == 10 || saver.Exited(); }, 20s));
+    const auto before = BallPlaces(saver);
+    ::Sleep(500);
+    EXPECT_EQ(BallPlaces(saver), before) << "the balls moved";
+    PressEscape();
+    EXPECT_TRUE(saver.WaitForExit(5s));
   }
 }
 

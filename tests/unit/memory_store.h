@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cp932_test_codec.h"
 #include "settings/profile_file.h"
@@ -25,6 +26,7 @@ class MemoryStore : public FileStore {
   std::size_t WriteLimit = std::string::npos;  // bytes written before the "disk" is full
   bool ReplaceFails = false;
   std::uint32_t Pid = 4242;
+  std::vector<std::filesystem::path> Written;  // every file written, in order
 
   ReadResult Read(const std::filesystem::path& file) override {
     if (Unreadable == file) return {ReadStatus::Failed, {}};
@@ -33,6 +35,7 @@ class MemoryStore : public FileStore {
     return {ReadStatus::Ok, it->second, ReadOnly.count(file) != 0};
   }
   bool WriteAll(const std::filesystem::path& file, std::string_view bytes) override {
+    Written.push_back(file);
     if (Stuck.count(file) != 0 || ReadOnly.count(file) != 0) return false;
     Files[file] = std::string(bytes.substr(0, WriteLimit));
     return bytes.size() <= WriteLimit;

@@ -291,16 +291,20 @@ TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
   const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
   MemoryStore store;
   store.Files[kIni] = old;
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 1", kIni));  // shows the name the next save takes
+  const std::string last = store.Written.back().filename().string();
+  const std::uint32_t next = static_cast<std::uint32_t>(std::stoul(last.substr(last.rfind('-') + 1))) + 1;
   const std::filesystem::path ours = TemporaryPathFor(kIni, 17, 3);
-  const std::filesystem::path stuck = TemporaryPathFor(kIni, store.Pid, 1);
+  const std::filesystem::path stuck = TemporaryPathFor(kIni, store.Pid, next);
   const std::filesystem::path notOurs = "app/Orbisette.ini.bak.tmp";
-  for (const auto& path : {ours, stuck, notOurs}) store.Files[path] = "half a file";
+  const std::filesystem::path earlier = "app/Orbisette.ini.tmp";  // an earlier version's name
+  for (const auto& path : {ours, stuck, notOurs, earlier}) store.Files[path] = "half a file";
   store.ReadOnly.insert(ours);
   store.Stuck.insert(stuck);  // in the way of the first name this save tries
 
   ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
   EXPECT_EQ(store.Files[kIni], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
-  EXPECT_EQ(store.Files.count(ours), 0u);
+  EXPECT_EQ(store.Files.count(ours) + store.Files.count(earlier), 0u);
   EXPECT_EQ(store.Files.count(notOurs), 1u);
   EXPECT_EQ(store.Files.size(), 3u) << "the stuck one and the stranger stay, nothing else";
 }
