@@ -43,6 +43,15 @@ class TextCodec {
 // around a value is removed; a "[" line without "]" is a key line, not a header;
 // a later section of the same name is never read; lines before the first header
 // form a section named "".
+//
+// "The platform" here is Wine's profile functions under code page 932, which the
+// tests compare with. Windows is documented to differ in places: its profile
+// functions write Unicode only to a file "created using Unicode characters", and
+// measurements on Windows 10 find that to mean the UTF-16LE mark alone (a UTF-8
+// mark is read as ANSI bytes and spoils a header on the first line); it calls
+// its matching "not case-sensitive" without saying for which letters; sections
+// over 32,767 characters were cut before Windows 7; and a file listed under the
+// registry's IniFileMapping key is read from the registry instead.
 std::string ReadProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                              const TextCodec& codec);
 
