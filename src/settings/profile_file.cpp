@@ -364,6 +364,7 @@ bool IsTemporaryPathFor(const std::filesystem::path& file, const std::filesystem
   const Text name = candidate.filename().native();
   const Text prefix = file.filename().native() + Text(1, '.');
   const Text suffix = std::filesystem::path(".tmp").native();
+  if (name == file.filename().native() + suffix) return true;  // the one name earlier versions used
   if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return false;
@@ -404,7 +405,7 @@ bool WriteIniValues(FileStore& store, std::string_view section, std::span<const 
   }
 
   std::filesystem::path pattern = file;
-  pattern += ".*.tmp";
+  pattern += "*.tmp";
   for (const std::filesystem::path& leftover : store.Find(pattern)) {
     if (IsTemporaryPathFor(file, leftover)) store.Remove(leftover);
   }
