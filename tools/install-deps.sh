@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
   pulseaudio pulseaudio-utils sox lame
+  clang libclang-rt-dev  # the fuzz targets: clang with libFuzzer and the sanitizers
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -19,6 +19,10 @@ cmake --build --preset native
 cmake --build --preset native --target check-format
 ctest --preset native 2>&1 | tee -a "$log"
 
+# 30 s per target keeps this short; a longer run is tests/fuzz/run-fuzzers.sh 600.
+echo "== fuzzing the readers (libFuzzer, 30 s per target) =="
+tests/fuzz/run-fuzzers.sh 30 2>&1 | tee -a "$log"
+
 echo "== Orbisette.scr and the Wine harness (MinGW-w64) =="
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
@@ -35,5 +39,6 @@ wine_skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$log" | awk '{
 shots=$(grep -c '^screenshot check: 1 passed' "$log" || true)
 total=$(( ${unit_passed:-0} + wine_passed + shots ))
 echo
-echo "unit: ${unit_passed:-0} passed, ${unit_failed:-0} failed; wine harness: ${wine_passed} passed, ${wine_skipped} skipped; screenshot: ${shots} passed"
+fuzzed=$(grep -c '_fuzzer: .* executions, .*, clean$' "$log" || true)
+echo "unit: ${unit_passed:-0} passed, ${unit_failed:-0} failed; fuzz targets: ${fuzzed} clean; wine harness: ${wine_passed} passed, ${wine_skipped} skipped; screenshot: ${shots} passed"
 echo "${total} passed, 0 failed"

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <limits>
 
 #include "platform/paths.h"
@@ -9,6 +10,45 @@
 #include "platform/unique_handle_win32.h"
 
 namespace orbisette {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 text is wchar_t text on Windows");
+
+namespace {
+
+UINT CodePageOf(TextEncoding encoding) { return encoding == TextEncoding::Utf8 ? CP_UTF8 : CP_ACP; }
+
+// Attributes a replaced settings file keeps; read-only never gets this far.
+constexpr DWORD KeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+}  // namespace
+
+// Flags 0: bytes that are no character and characters the code page lacks get
+// the platform's replacements, as in its profile functions.
+std::u16string Win32TextCodec::ToUtf16(TextEncoding from, std::string_view bytes) const {
+  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  const UINT codePage = CodePageOf(from);
+  const int size = static_cast<int>(bytes.size());
+  const int n = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return {};
+  std::u16string text(static_cast<std::size_t>(n), u'\0');
+  ::MultiByteToWideChar(codePage, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), n);
+  return text;
+}
+
+std::string Win32TextCodec::FromUtf16(TextEncoding to, std::u16string_view text) const {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  const UINT codePage = CodePageOf(to);
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int size = static_cast<int>(text.size());
+  const int n = ::WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(codePage, 0, wide, size, bytes.data(), n, nullptr, nullptr);
+  return bytes;
+}
+
+bool Win32TextCodec::IsLeadByte(char byte) const { return ::IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE; }
 
 FileStore::ReadResult Win32FileStore::Read(const std::filesystem::path& file) {
   unique_handle h(NullIfInvalid(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -18,8 +58,10 @@ FileStore::ReadResult Win32FileStore::Read(const std::filesystem::path& file) {
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     return {missing ? ReadStatus::Missing : ReadStatus::Failed, {}};
   }
+  BY_HANDLE_FILE_INFORMATION info{};
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(h.get(), &size) || size.QuadPart > std::numeric_limits<DWORD>::max() / 2) {
+  if (!::GetFileInformationByHandle(h.get(), &info) || !::GetFileSizeEx(h.get(), &size) ||
+      size.QuadPart > std::numeric_limits<DWORD>::max() / 2) {
     return {ReadStatus::Failed, {}};
   }
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
@@ -28,7 +70,7 @@ FileStore::ReadResult Win32FileStore::Read(const std::filesystem::path& file) {
       (!::ReadFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())) {
     return {ReadStatus::Failed, {}};
   }
-  return {ReadStatus::Ok, std::move(bytes)};
+  return {ReadStatus::Ok, std::move(bytes), (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0};
 }
 
 bool Win32FileStore::WriteAll(const std::filesystem::path& file, std::string_view bytes) {
@@ -47,10 +89,35 @@ bool Win32FileStore::WriteAll(const std::filesystem::path& file, std::string_vie
 }
 
 bool Win32FileStore::Replace(const std::filesystem::path& source, const std::filesystem::path& target) {
+  // The new file takes the old one's attributes before it takes its place, so a
+  // hidden settings file stays hidden with no moment of being otherwise. The
+  // values matter more than the attributes: a refusal here does not stop the save.
+  const DWORD old = ::GetFileAttributesW(target.c_str());
+  if (old != INVALID_FILE_ATTRIBUTES && (old & KeptAttributes) != 0) {
+    ::SetFileAttributesW(source.c_str(), old & KeptAttributes);
+  }
   return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-void Win32FileStore::Remove(const std::filesystem::path& file) { ::DeleteFileW(file.c_str()); }
+void Win32FileStore::Remove(const std::filesystem::path& file) {
+  ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file cannot be deleted
+  ::DeleteFileW(file.c_str());
+}
+
+std::vector<std::filesystem::path> Win32FileStore::Find(const std::filesystem::path& pattern) {
+  std::vector<std::filesystem::path> found;
+  WIN32_FIND_DATAW data{};
+  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      found.push_back(pattern.parent_path() / data.cFileName);
+  } while (::FindNextFileW(search, &data));
+  ::FindClose(search);
+  return found;
+}
+
+std::uint32_t Win32FileStore::ProcessId() const { return ::GetCurrentProcessId(); }
 
 bool FileExists(std::wstring_view path) {
   const std::wstring trimmed = WithoutTrailingBackslash(path);

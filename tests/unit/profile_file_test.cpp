@@ -8,6 +8,18 @@
 namespace orbisette {
 namespace {
 
+const TextCodec& Codec() {
+  static const Cp932TestCodec codec;
+  return codec;
+}
+std::string ReadProfileValue(std::string_view contents, std::string_view section, std::string_view key) {
+  return orbisette::ReadProfileValue(contents, section, key, Codec());
+}
+std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
+                                            std::string_view value) {
+  return orbisette::WithProfileValue(contents, section, key, value, Codec());
+}
+
 TEST(ProfileRead, FindsValuesTheWayProfileFunctionsDo) {
   const std::string file =
       "; comment line\r\n"
@@ -65,6 +77,47 @@ TEST(ProfileRead, CutsValuesTo255Bytes) {
   EXPECT_EQ(ReadProfileValue(std::string("[S]\nk=12\0\x33\n", 10), "S", "k"), "12");
 }
 
+// Hand-edited files, each value as Wine's GetPrivateProfileStringA returns it
+// under code page 932.
+TEST(ProfileRead, HandEditedFilesReadAsOnThePlatform) {
+  using namespace std::string_literals;
+  const std::string a254(254, 'a');
+  const struct {
+    std::string file;
+    const char* section;
+    const char* key;
+    std::string value;
+  } cases[] = {
+      {"[S]\r\nk=1\r\n[T]\r\n[S]\r\nk=2\r\nj=3\r\n", "S", "k", "1"},
+      {"[S]\r\nk=1\r\n[T]\r\n[S]\r\nk=2\r\nj=3\r\n", "S", "j", ""},  // a second [S] is never read
+      {"[ S ]\r\nk=1\r\n", "S", "k", "1"},
+      {"[S\r\nk=1\r\n", "S", "k", ""},
+      {"[S]\r\n[T\r\nk=1\r\n", "S", "k", "1"},  // a broken header does not end the section
+      {"[S]\r\n[k=1\r\n", "S", "[k", "1"},      // it is a key line
+      {"[S]]x\r\nk=1\r\n", "S]", "k", "1"},
+      {"[S]\r\n\v\x1Ak\f=\t\x1A v\v\r\n\x1A", "S", "k", "v"},
+      {"[S]\r\nk\x81\x40=1\r\n", "S", "k", ""},  // the full-width space belongs to the name
+      {"[S]\r\nk=\x81\x40v\x81\x40\r\n", "S", "k", "\x81\x40v\x81\x40"},
+      {"[S]\r\n;k=1\r\nk=2\r\n", "S", ";k", "1"},
+      {"[S]\r\nk\r\nk=2\r\n", "S", "k", ""},
+      {"[S]\r\nk \0x=1\r\n"s, "S", "k", ""},
+      {"[S]\r\nk= v \0w\r\n"s, "S", "k", "v "},
+      {"[S]\r\nk=\"v\0\"\r\n"s, "S", "k", "\"v"},
+      {"[S]\r\nk=\"" + std::string(255, 'a') + "\"\r\n", "S", "k", a254},
+      {"[S]\r\nk=" + a254 + "\x88\xDA\r\n", "S", "k", a254},  // no half character
+      {"[S]\r\nk=v\x85w\r\n", "S", "k", "v\x81\x45"},         // no such character: the platform's U+30FB
+      {"[S]\rk=x\x88\rj=2\r", "S", "k", "x\x81\x45j=2"},      // a lone lead byte takes the CR after it
+      {"k=0\r\n[]\r\nk=1\r\n", "", "k", "0"},
+      {"[]\r\nk=1\r\n", "", "k", ""},
+      {"\xFE\xFF\0[\0S\0]\0\r\0k\0=\x30\xFC"s, "S", "k", "\x81\x5B"},  // UTF-16, big-endian
+      {"\xFF\xFE[\0S\0]\0\r\0k\0=\0a\0x"s, "S", "k", "ax"},            // an odd last byte is a character
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.file) + " " + c.section + "/" + c.key);
+    EXPECT_EQ(ReadProfileValue(c.file, c.section, c.key), c.value);
+  }
+}
+
 TEST(ProfileWrite, KeepsEveryOtherLineByteForByte) {
   const std::string before =
       "; written by hand\r\n"
@@ -102,13 +155,36 @@ TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
       {"[S]\r\nk=0", "[S]\r\nk= 1"},
       {"[S]\nj=0", "[S]\nj=0\nk= 1\n"},
       {"[s]\r\n  K = 5 \r\n", "[s]\r\n  K= 1\r\n"},
-      {"[S]\r\n[S]\r\nk=2\r\n", "[S]\r\n[S]\r\nk= 1\r\n"},
+      {"[S]\r\n[S]\r\nk=2\r\n", "[S]\r\nk= 1\r\n[S]\r\nk=2\r\n"},  // the platform reads the first [S] only
       {"[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n",
        "[S]\r\na=1\r\nk= 1\r\n[T]\r\n[S]\r\nb=2\r\n"},  // a new key joins the first
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);
     EXPECT_EQ(WithProfileValue(c.before, "S", "k", " 1"), std::optional<std::string>(c.after));
+  }
+}
+
+TEST(ProfileWrite, KeepsTheFilesEncodingAndLineEnds) {
+  using namespace std::string_literals;
+  const struct {
+    std::string before;
+    const char* key;
+    std::string after;
+  } cases[] = {
+      {"\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x30\0\r\0\n\0"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
+      {"\xFF\xFE[\0S\0]\0\r\0\n\0"s, "j", "\xFF\xFE[\0S\0]\0\r\0\n\0j\0=\0\xF3\x97\r\0\n\0"s},
+      {"\xFF\xFE"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
+      {"\xFF\xFE[\0S\0]\0\r\0\n\0x"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0x\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
+      {"\xEF\xBB\xBF[S]\nk=0\n", "k", "\xEF\xBB\xBF[S]\nk=\xE9\x9F\xB3\n"},
+      {"[S]\rk=0\rj=1\r", "m", "[S]\rk=0\rj=1\rm=\x89\xB9\r"},
+      {"[S]\rk=0", "k", "[S]\rk=\x89\xB9"},
+      {"[S]\rk=x\x88", "m", "[S]\rk=x\x88\r\rm=\x89\xB9\r"},
+      {"[S]\r m\0\xF5"s, "m", "[S]\r m=\x89\xB9"},  // the name's last lead byte would take the "="
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.before));
+    EXPECT_EQ(WithProfileValue(c.before, "S", c.key, "\x89\xB9"), std::optional<std::string>(c.after));  // 音
   }
 }
 
@@ -131,6 +207,37 @@ TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
 }
 
 const std::filesystem::path kIni = "app/Orbisette.ini";
+
+// The bytes of UTF-16 text, little-endian, after the byte-order mark an editor's
+// "Unicode" puts first.
+std::string Utf16File(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) bytes.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+  return bytes;
+}
+
+TEST(IniFile, ReadsFilesAsThePlatformReadsThem) {
+  using namespace std::string_literals;
+  const std::string speed(KeyMoveSpeed);
+  const struct {
+    const char* what;
+    std::string file;
+    std::string_view key;
+    const char* value;
+  } cases[] = {
+      {"saved as UTF-16 with its mark", Utf16File(u"[Section]\r\n移動速度= 42\r\n反撥=0\r\n"), KeyMoveSpeed, "42"},
+      {"CR-only line ends", "[Section]\r" + speed + "= 42\r\x94\xBD\x9D\x9B= 0\r", KeyRebound, "0"},
+      {"UTF-8 with its mark, keys in UTF-8",
+       "\xEF\xBB\xBF[Section]\r\n\xE7\xA7\xBB\xE5\x8B\x95\xE9\x80\x9F\xE5\xBA\xA6= 42\r\n", KeyMoveSpeed, "42"},
+      {"a NUL right after the key name", "[Section]\r\n" + speed + "\0= 42\r\n"s, KeyMoveSpeed, "42"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryStore store;
+    store.Files[kIni] = c.file;
+    EXPECT_EQ(ReadIniValue(store, SettingsSection, c.key, kIni), c.value);
+  }
+}
 
 TEST(IniFile, WrittenValuesReadBack) {
   MemoryStore store;
@@ -170,8 +277,46 @@ TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
     if (f.unreadable) store.Unreadable = kIni;
     EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
     EXPECT_EQ(store.Files[kIni], old);
-    EXPECT_EQ(store.Files.count(TemporaryPathFor(kIni)), 0u) << "no temporary file left behind";
+    EXPECT_EQ(store.Files.size(), 1u) << "no temporary file left behind";
   }
+}
+
+}  // namespace
+}  // namespace orbisette
+
+namespace orbisette {
+namespace {
+
+TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
+  const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
+  MemoryStore store;
+  store.Files[kIni] = old;
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 1", kIni));  // shows the name the next save takes
+  const std::string last = store.Written.back().filename().string();
+  const std::uint32_t next = static_cast<std::uint32_t>(std::stoul(last.substr(last.rfind('-') + 1))) + 1;
+  const std::filesystem::path ours = TemporaryPathFor(kIni, 17, 3);
+  const std::filesystem::path stuck = TemporaryPathFor(kIni, store.Pid, next);
+  const std::filesystem::path notOurs = "app/Orbisette.ini.bak.tmp";
+  const std::filesystem::path earlier = "app/Orbisette.ini.tmp";  // an earlier version's name
+  for (const auto& path : {ours, stuck, notOurs, earlier}) store.Files[path] = "half a file";
+  store.ReadOnly.insert(ours);
+  store.Stuck.insert(stuck);  // in the way of the first name this save tries
+
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
+  EXPECT_EQ(store.Files[kIni], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
+  EXPECT_EQ(store.Files.count(ours) + store.Files.count(earlier), 0u);
+  EXPECT_EQ(store.Files.count(notOurs), 1u);
+  EXPECT_EQ(store.Files.size(), 3u) << "the stuck one and the stranger stay, nothing else";
+}
+
+TEST(IniFile, AReadOnlyFileIsNotReplaced) {
+  const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
+  MemoryStore store;
+  store.Files[kIni] = old;
+  store.ReadOnly.insert(kIni);
+  EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
+  EXPECT_EQ(store.Files[kIni], old);
+  EXPECT_EQ(store.Files.size(), 1u);
 }
 
 }  // namespace

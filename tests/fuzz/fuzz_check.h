@@ -1,0 +1,14 @@
+// What every fuzz target does when a property fails: say which, and stop with a
+// crash that libFuzzer records as a finding.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                               \
+  do {                                                                                      \
+    if (!(condition)) {                                                                     \
+      std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                         \
+    }                                                                                       \
+  } while (false)
