@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -102,6 +103,11 @@ struct HostProcessStats {
   unsigned long long residentKiB = 0;
 };
 std::optional<HostProcessStats> HostStatsOf(const std::wstring& program);
+
+// The bytes of a PNG file of width x height fully transparent pixels (8-bit
+// RGBA). Its pixel data is deflated about a thousandfold, so even a picture of
+// a gigabyte's pixels makes a file of about a megabyte.
+std::string BlankPng(std::uint32_t width, std::uint32_t height);
 
 // Input as a user gives it.
 void MoveCursor(int x, int y);
