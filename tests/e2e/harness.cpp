@@ -257,6 +257,14 @@ std::optional<HostProcessStats> HostStatsOf(const std::wstring& program) {
     const std::string status = ReadBytes(dir + L"\\status");
     const std::size_t rss = status.find("VmRSS:");
     if (rss != std::string::npos) stats.residentKiB = std::strtoull(status.c_str() + rss + 6, nullptr, 10);
+    WIN32_FIND_DATAW fd;
+    HANDLE fds = ::FindFirstFileW((dir + L"\\fd\\*").c_str(), &fd);
+    if (fds != INVALID_HANDLE_VALUE) {
+      do {
+        stats.openFiles += fd.cFileName[0] != L'.';
+      } while (::FindNextFileW(fds, &fd));
+      ::FindClose(fds);
+    }
     found = stats;
   } while (!found && ::FindNextFileW(find, &data));
   ::FindClose(find);

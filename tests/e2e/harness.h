@@ -101,6 +101,8 @@ void AnswerOk(HWND box);
 struct HostProcessStats {
   unsigned long long cpuTicks = 0;
   unsigned long long residentKiB = 0;
+  // The Unix file descriptors the process holds (files, sockets, the server's).
+  unsigned long long openFiles = 0;
 };
 std::optional<HostProcessStats> HostStatsOf(const std::wstring& program);
 
