@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cwctype>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -117,22 +118,36 @@ MarkerWindow::~MarkerWindow() {
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments) {
+SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments)
+    : SaverProcess(program, arguments, false) {}
+
+SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments, bool suspended) {
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   const std::wstring directory = program.substr(0, program.find_last_of(L'\\'));
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
-                       &pi)) {
-    ::CloseHandle(pi.hThread);
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0,
+                       nullptr, directory.c_str(), &si, &pi)) {
+    if (suspended) {
+      thread_ = pi.hThread;
+    } else {
+      ::CloseHandle(pi.hThread);
+    }
     process_ = pi.hProcess;
     id_ = pi.dwProcessId;
   }
 }
 
+void SaverProcess::Resume() {
+  if (!thread_) return;
+  ::ResumeThread(thread_);
+  ::CloseHandle(std::exchange(thread_, nullptr));
+}
+
 SaverProcess::~SaverProcess() {
+  if (thread_) ::CloseHandle(thread_);
   if (!process_) return;
   if (!Exited()) {
     ::TerminateProcess(process_, 99);

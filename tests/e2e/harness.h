@@ -47,11 +47,15 @@ class MarkerWindow {
 class SaverProcess {
  public:
   SaverProcess(const std::wstring& program, const std::wstring& arguments);
+  // Made but not yet running when suspended, until Resume: two copies can then
+  // start within a millisecond or two of each other.
+  SaverProcess(const std::wstring& program, const std::wstring& arguments, bool suspended);
   SaverProcess(const SaverProcess&) = delete;
   SaverProcess& operator=(const SaverProcess&) = delete;
   ~SaverProcess();
 
   bool started() const { return process_ != nullptr; }
+  void Resume();
   DWORD id() const { return id_; }
   bool WaitForExit(std::chrono::milliseconds timeout);
   bool Exited() const;
@@ -64,6 +68,7 @@ class SaverProcess {
 
  private:
   HANDLE process_ = nullptr;
+  HANDLE thread_ = nullptr;  // kept only while suspended
   DWORD id_ = 0;
 };
 
