@@ -1,7 +1,8 @@
 // The process entry and Main: the single-instance guard (the window search and
 // the named guard beside it), the decision on the command line the screen-saver
-// host passes, the settings, and the ball image's installation. Every step goes on past a failure silently; nothing
-// here shows a message. The start-up owns the settings and what the command line starts (the run or the preview), and
+// host passes, the settings, and the ball image's installation. Every step goes
+// on past a failure silently; nothing here shows a message. The start-up owns
+// the settings and what the command line starts (the run or the preview), and
 // keeps both until the process ends.
 #include <windows.h>
 

@@ -10,7 +10,7 @@ inline constexpr wchar_t SaverWindowTitle[] = L"Orbisette_Main";
 // The title of the settings dialog; a second copy ends when it sees it.
 inline constexpr wchar_t DialogWindowTitle[] = L"<Orbisette>";
 // The named guard a run or the dialog holds beside its window; a second copy
-// ends when another process holds it. One per logon session, like the windows.
+// ends when another process holds it. One per logon session.
 inline constexpr wchar_t InstanceGuardName[] = L"Local\\Orbisette.RunOrDialog";
 // The caption of the program's message boxes.
 inline constexpr wchar_t ProgramTitle[] = L"Orbisette";
