@@ -1,7 +1,5 @@
 #include "layered/ball_window_win32.h"
 
-#include "startup/names.h"
-
 namespace orbisette {
 namespace {
 
@@ -20,10 +18,10 @@ bool BallWindow::Create() noexcept {
                                                   .Height = BallWindowSide});
 }
 
-void BallWindow::Load() {
+void BallWindow::Load(BallPicture& picture) {
   if (!Exists()) return;
   BallLayer = std::make_unique<OrbisetteLayered>();
-  BallLayer->MakeTrans(InstalledImagePath, Handle());
+  BallLayer->MakeTrans(picture, Handle());
 }
 
 void BallWindow::Move(int x, int y) noexcept {

@@ -36,8 +36,9 @@ class BallWindow final : public Window {
   // listener inside. False when the window could not be made.
   bool Create() noexcept;
   // Makes the created window a ball: a new BallLayer draws the picture (its
-  // load). A missing image shows its message box before this returns.
-  void Load();
+  // load). A picture that cannot be had shows its message box before this
+  // returns.
+  void Load(BallPicture& picture);
   // Moves the window's top-left to (x, y) pixels; nothing when it does not exist.
   void Move(int x, int y) noexcept;
   void Show() noexcept;

@@ -19,6 +19,11 @@ OrbisetteLayered::OrbisetteLayered() : GdipToken(StartGdiplus()) {
 OrbisetteLayered::~OrbisetteLayered() { UnloadPNGForm(); }
 
 bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
+  BallPicture picture(imagePath);
+  return MakeTrans(picture, window);
+}
+
+bool OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   RECT inner{};
   ::GetClientRect(window, &inner);
   const LONG width = inner.right - inner.left;
@@ -55,20 +60,19 @@ bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
     return false;
   }
   unique_gdip_graphics graphics(graphicsOut);
-  gdiplus::Image* imageOut = nullptr;
-  if (GdipLoadImageFromFile(imagePath.c_str(), &imageOut) != 0) {
+  // Missing, undecodable, or far too large for a ball window.
+  gdiplus::Image* const image = picture.Image();
+  if (!image) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました2", ProgramTitle, MB_OK);
     return false;
   }
-  unique_gdip_image image(imageOut);
   UINT imageWidth = 0;
   UINT imageHeight = 0;
-  GdipGetImageHeight(image.get(), &imageHeight);
-  GdipGetImageWidth(image.get(), &imageWidth);
+  GdipGetImageHeight(image, &imageHeight);
+  GdipGetImageWidth(image, &imageWidth);
   // Its own size at the top-left: a larger picture is cut, a smaller one leaves
   // a transparent band at the right and bottom.
-  GdipDrawImageRect(graphics.get(), image.get(), 0.0f, 0.0f, static_cast<float>(imageWidth),
-                    static_cast<float>(imageHeight));
+  GdipDrawImageRect(graphics.get(), image, 0.0f, 0.0f, static_cast<float>(imageWidth), static_cast<float>(imageHeight));
 
   // WS_EX_LAYERED: the system shows the bitmap handed over below, with its alpha.
   const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
@@ -84,8 +88,8 @@ bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
   BlendFunc.SourceConstantAlpha = 255;
   BlendFunc.AlphaFormat = AcSrcAlpha;
 
-  // The image and graphics go now; the bitmap stays for the window's life.
-  image.reset();
+  // The graphics go now (the picture stays with its owner); the bitmap stays
+  // for the window's life.
   graphics.reset();
 
   ScopedGetDC windowDC(window);

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "layered/ball_picture_win32.h"
 #include "platform/unique_handle_win32.h"
 
 namespace orbisette {
@@ -28,6 +29,8 @@ class OrbisetteLayered {
   // An image that cannot be loaded is reported in a message box and leaves the
   // window as it was. Always returns false (0), as callers ignore it.
   bool MakeTrans(const std::wstring& imagePath, HWND window);
+  // The same with a picture that the run decodes once for all its windows.
+  bool MakeTrans(BallPicture& picture, HWND window);
 
   // Shuts GDI+ down and frees the bitmap and its device context. Safe after a
   // failed MakeTrans and safe to call twice.

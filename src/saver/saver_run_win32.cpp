@@ -105,7 +105,9 @@ void SaverRun::FormLoad() {
   const CursorParkPoint park = CursorParkPointFor(screen);
   ApiResult = ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
 
-  MainWindow().Load();
+  // Decoded once, by the first window that draws it, for all ten.
+  BallPicture picture(InstalledImagePath);
+  MainWindow().Load(picture);
 
   Balls.emplace();  // every field 0
   Pi = MakePi();
@@ -117,7 +119,7 @@ void SaverRun::FormLoad() {
   // hidden until every one is in place.
   MoveTo(MainWindow(), (*Balls)[0], screen.PerPixel);
   for (std::size_t i = 1; i < BallCount; ++i) {
-    if (Windows[i].Create()) Windows[i].Load();
+    if (Windows[i].Create()) Windows[i].Load(picture);
     MoveTo(Windows[i], (*Balls)[i], screen.PerPixel);
   }
 

@@ -1,11 +1,13 @@
-// The process entry and Main: the single-instance guard, the decision on the
-// command line the screen-saver host passes, the settings, and the ball image's
-// installation. Every step goes on past a failure silently; nothing here shows
-// a message. The start-up owns the settings and what the command line starts
-// (the run or the preview), and keeps both until the process ends.
+// The process entry and Main: the single-instance guard (the window search and
+// the named guard beside it), the decision on the command line the screen-saver
+// host passes, the settings, and the ball image's installation. Every step goes
+// on past a failure silently; nothing here shows a message. The start-up owns
+// the settings and what the command line starts (the run or the preview), and
+// keeps both until the process ends.
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "dialog/settings_dialog_win32.h"
 #include "platform/paths.h"
@@ -14,6 +16,7 @@
 #include "saver/saver_run_win32.h"
 #include "settings/file_store_win32.h"
 #include "settings/profile_file.h"
+#include "startup/instance_guard_win32.h"
 #include "startup/names.h"
 #include "startup/preview_window_win32.h"
 #include "startup/program_win32.h"
@@ -45,7 +48,10 @@ class StartUp {
     // Both searches always run, whatever the first one found.
     const HWND runningSaver = ::FindWindowW(nullptr, SaverWindowTitle);
     const HWND openDialog = ::FindWindowW(nullptr, DialogWindowTitle);
-    const StartupDecision decision = DecideStartup(runningSaver || openDialog, program::Arguments());
+    // Beside them the named guard, which two starts that come together cannot both pass.
+    const std::wstring arguments = program::Arguments();
+    Guard.emplace(HoldsInstanceGuard(arguments));
+    const StartupDecision decision = DecideStartup({runningSaver || openDialog, Guard->HeldElsewhere()}, arguments);
 
     if (decision.LoadsSettings()) LoadProgramSettings(ProgramSettings);
     switch (decision.Action) {
@@ -83,6 +89,8 @@ class StartUp {
     if (!Preview->Embed(host)) program::EndNow();
   }
 
+  // Held by a run or the dialog until the process ends.
+  std::optional<InstanceGuard> Guard;
   Settings ProgramSettings;
   std::unique_ptr<SaverRun> Run;
   std::unique_ptr<PreviewWindow> Preview;

@@ -4,9 +4,10 @@
 
 namespace orbisette {
 
-StartupDecision DecideStartup(bool saverOrDialogOpen, std::wstring_view arguments) {
-  // A run or a dialog already open turns every start away, a preview's too.
-  if (saverOrDialogOpen) return {StartupAction::End};
+StartupDecision DecideStartup(GuardFindings found, std::wstring_view arguments) {
+  // A run or a dialog already open, or starting, turns every start away, a
+  // preview's too.
+  if (found.SaverOrDialogWindow || found.GuardHeld) return {StartupAction::End};
   const std::wstring letter = ModeLetter(arguments);
   if (letter == L"P") return {StartupAction::Preview, false, PreviewHostHandle(arguments)};
   if (letter == L"C") return {StartupAction::Dialog};
@@ -14,6 +15,12 @@ StartupDecision DecideStartup(bool saverOrDialogOpen, std::wstring_view argument
   // No argument at all runs too, with the cursor left visible.
   if (arguments.empty()) return {StartupAction::Run, false};
   return {StartupAction::LoadSettingsThenEnd};
+}
+
+bool HoldsInstanceGuard(std::wstring_view arguments) {
+  // What the start would do were nothing else open.
+  const StartupAction action = DecideStartup({}, arguments).Action;
+  return action == StartupAction::Run || action == StartupAction::Dialog;
 }
 
 }  // namespace orbisette

@@ -28,8 +28,22 @@ struct StartupDecision {
   }
 };
 
-// saverOrDialogOpen: a window titled "Orbisette_Main" or "<Orbisette>" exists.
+// What the single-instance guard found before anything else was done.
+struct GuardFindings {
+  // A window titled "Orbisette_Main" or "<Orbisette>" exists.
+  bool SaverOrDialogWindow = false;
+  // Another process holds the named guard: a run or a dialog, perhaps one
+  // that has not made its window yet.
+  bool GuardHeld = false;
+};
+
 // arguments: the command line without the program's name.
-StartupDecision DecideStartup(bool saverOrDialogOpen, std::wstring_view arguments);
+StartupDecision DecideStartup(GuardFindings found, std::wstring_view arguments);
+
+// Whether a start holds the named guard for its whole life: exactly the run
+// and the dialog, the two the window search looks for. Every other start (the
+// preview among them, which the host keeps running while its dialog opens)
+// only looks.
+bool HoldsInstanceGuard(std::wstring_view arguments);
 
 }  // namespace orbisette

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -116,16 +118,23 @@ MarkerWindow::~MarkerWindow() {
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments) {
+SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments)
+    : SaverProcess(program, arguments, false) {}
+
+SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments, bool suspended) {
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   const std::wstring directory = program.substr(0, program.find_last_of(L'\\'));
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
-                       &pi)) {
-    ::CloseHandle(pi.hThread);
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0,
+                       nullptr, directory.c_str(), &si, &pi)) {
+    if (suspended) {
+      thread_ = pi.hThread;
+    } else {
+      ::CloseHandle(pi.hThread);
+    }
     process_ = pi.hProcess;
     id_ = pi.dwProcessId;
   }
@@ -135,7 +144,14 @@ SaverProcess::SaverProcess(DWORD processId)
     : process_(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)),
       id_(process_ ? processId : 0) {}
 
+void SaverProcess::Resume() {
+  if (!thread_) return;
+  ::ResumeThread(thread_);
+  ::CloseHandle(std::exchange(thread_, nullptr));
+}
+
 SaverProcess::~SaverProcess() {
+  if (thread_) ::CloseHandle(thread_);
   if (!process_) return;
   if (!Exited()) {
     ::TerminateProcess(process_, 99);
@@ -260,6 +276,14 @@ std::optional<HostProcessStats> HostStatsOf(const std::wstring& program) {
     const std::string status = ReadBytes(dir + L"\\status");
     const std::size_t rss = status.find("VmRSS:");
     if (rss != std::string::npos) stats.residentKiB = std::strtoull(status.c_str() + rss + 6, nullptr, 10);
+    WIN32_FIND_DATAW fd;
+    HANDLE fds = ::FindFirstFileW((dir + L"\\fd\\*").c_str(), &fd);
+    if (fds != INVALID_HANDLE_VALUE) {
+      do {
+        stats.openFiles += fd.cFileName[0] != L'.';
+      } while (::FindNextFileW(fds, &fd));
+      ::FindClose(fds);
+    }
     found = stats;
   } while (!found && ::FindNextFileW(find, &data));
   ::FindClose(find);
@@ -279,6 +303,110 @@ void PressKey(WORD virtualKey) {
   inputs[1] = inputs[0];
   inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
   ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Bits packed the deflate way: first bit in the lowest place of each byte.
+class BitWriter {
+ public:
+  void Put(std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) Bit((value >> i) & 1u);
+  }
+  // A Huffman code goes out from its highest bit down.
+  void Code(std::uint32_t code, int length) {
+    for (int i = length - 1; i >= 0; --i) Bit((code >> i) & 1u);
+  }
+  std::string Finish() {
+    if (filled_) bytes_ += static_cast<char>(current_);
+    return std::move(bytes_);
+  }
+
+ private:
+  void Bit(std::uint32_t bit) {
+    current_ |= bit << filled_;
+    if (++filled_ == 8) {
+      bytes_ += static_cast<char>(current_);
+      current_ = 0;
+      filled_ = 0;
+    }
+  }
+  std::string bytes_;
+  std::uint32_t current_ = 0;
+  int filled_ = 0;
+};
+
+void PutBigEndian(std::string& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+  static const auto table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+void PutChunk(std::string& png, const char* type, const std::string& data) {
+  PutBigEndian(png, static_cast<std::uint32_t>(data.size()));
+  const std::string typed = type + data;
+  png += typed;
+  PutBigEndian(png, Crc32(typed));
+}
+
+}  // namespace
+
+std::string BlankPng(std::uint32_t width, std::uint32_t height) {
+  // Every row is a filter byte 0 and width x 4 zero bytes: the whole stream is
+  // zeros, one literal and then copies of 258 bytes from one byte back.
+  const std::uint64_t total = std::uint64_t{height} * (1 + std::uint64_t{width} * 4);
+  BitWriter bits;
+  bits.Put(1, 1);   // the last block
+  bits.Put(2, 2);   // with codes of its own
+  bits.Put(29, 5);  // 286 literal/length codes, up to 285 (a copy of 258)
+  bits.Put(0, 5);   // one distance code (a distance of 1)
+  bits.Put(14, 4);  // 18 code-length lengths, in deflate's order:
+  for (std::uint32_t length : {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2}) bits.Put(length, 3);
+  // Code-length codes: 18 (a run of zeros) "0", 1 "10", 2 "11". The lengths:
+  // literal 0 and end 2 bits, copy 258 1 bit, distance 1 one bit.
+  bits.Code(3, 2);                    // literal 0: 2
+  bits.Code(0, 1), bits.Put(127, 7);  // 138 zeros
+  bits.Code(0, 1), bits.Put(106, 7);  // 117 zeros: up to 255
+  bits.Code(3, 2);                    // end of block: 2
+  bits.Code(0, 1), bits.Put(17, 7);   // 28 zeros: 257 to 284
+  bits.Code(2, 2);                    // 285: 1
+  bits.Code(2, 2);                    // distance 1: 1
+  // Literal 0 is "10", copy 258 "0" with distance "0", the end "11".
+  bits.Code(2, 2);
+  for (std::uint64_t i = 0; i < (total - 1) / 258; ++i) bits.Put(0, 2);
+  for (std::uint64_t i = 0; i < (total - 1) % 258; ++i) bits.Code(2, 2);
+  bits.Code(3, 2);
+
+  std::string idat = "\x78\x01";  // zlib: deflate, 32 KiB window, no dictionary
+  idat += bits.Finish();
+  // Adler-32 of zeros: the low sum stays 1, the high one adds 1 per byte.
+  PutBigEndian(idat, static_cast<std::uint32_t>((total % 65521) << 16 | 1));
+
+  std::string png = "\x89PNG\r\n\x1a\n";
+  std::string header;
+  PutBigEndian(header, width);
+  PutBigEndian(header, height);
+  header += std::string("\x08\x06\x00\x00\x00", 5);  // 8-bit RGBA, deflate, filters, no interlace
+  PutChunk(png, "IHDR", header);
+  PutChunk(png, "IDAT", idat);
+  PutChunk(png, "IEND", "");
+  return png;
 }
 
 }  // namespace e2e

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -48,11 +49,15 @@ class SaverProcess {
   SaverProcess(const std::wstring& program, const std::wstring& arguments);
   // A copy started some other way (from the host's shell), found by its id.
   explicit SaverProcess(DWORD processId);
+  // Made but not yet running when suspended, until Resume: two copies can then
+  // start within a millisecond or two of each other.
+  SaverProcess(const std::wstring& program, const std::wstring& arguments, bool suspended);
   SaverProcess(const SaverProcess&) = delete;
   SaverProcess& operator=(const SaverProcess&) = delete;
   ~SaverProcess();
 
   bool started() const { return process_ != nullptr; }
+  void Resume();
   DWORD id() const { return id_; }
   bool WaitForExit(std::chrono::milliseconds timeout);
   bool Exited() const;
@@ -65,6 +70,7 @@ class SaverProcess {
 
  private:
   HANDLE process_ = nullptr;
+  HANDLE thread_ = nullptr;  // kept only while suspended
   DWORD id_ = 0;
 };
 
@@ -102,8 +108,15 @@ void AnswerOk(HWND box);
 struct HostProcessStats {
   unsigned long long cpuTicks = 0;
   unsigned long long residentKiB = 0;
+  // The Unix file descriptors the process holds (files, sockets, the server's).
+  unsigned long long openFiles = 0;
 };
 std::optional<HostProcessStats> HostStatsOf(const std::wstring& program);
+
+// The bytes of a PNG file of width x height fully transparent pixels (8-bit
+// RGBA). Its pixel data is deflated about a thousandfold, so even a picture of
+// a gigabyte's pixels makes a file of about a megabyte.
+std::string BlankPng(std::uint32_t width, std::uint32_t height);
 
 // Input as a user gives it.
 void MoveCursor(int x, int y);

@@ -1,0 +1,34 @@
+// The ball picture of one run, decoded once for all ten ball windows: the first
+// window that asks decodes the file, and the others draw the same picture. A
+// PNG whose header gives a size far beyond a ball window is not decoded at all
+// and counts, like a missing or broken file, as a picture that cannot be had.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/unique_handle_win32.h"
+
+namespace orbisette {
+
+class BallPicture {
+ public:
+  explicit BallPicture(std::wstring path) : Path(std::move(path)) {}
+  BallPicture(const BallPicture&) = delete;
+  BallPicture& operator=(const BallPicture&) = delete;
+
+  // The decoded picture, read from the file at the first call; null when it
+  // cannot be had, then and at every later call.
+  gdiplus::Image* Image() noexcept;
+
+ private:
+  std::wstring Path;
+  bool Tried = false;
+  // A GDI+ session of its own, so the picture outlives every window's; it is
+  // shut down after the picture is released.
+  unique_gdiplus_token Session;
+  unique_gdip_image Picture;
+};
+
+}  // namespace orbisette

@@ -1,0 +1,85 @@
+// Ball images far larger than a 147-pixel ball window: the run turns them away
+// as pictures that cannot be loaded, with each window's own message, at once and
+// without the memory their pixels would take; a picture at the size limit still
+// shows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The run's visible windows other than its message boxes.
+std::vector<HWND> BallWindows(const SaverProcess& run) {
+  std::vector<HWND> balls;
+  for (HWND hwnd : run.Windows()) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (::IsWindowVisible(hwnd) && std::wstring(cls) != L"#32770") balls.push_back(hwnd);
+  }
+  return balls;
+}
+
+struct BigCase {
+  std::uint32_t width, height;
+  bool refused;
+};
+
+class BigImage : public ::testing::TestWithParam<BigCase> {};
+
+TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
+  const auto [width, height, refused] = GetParam();
+  AppFolder app(/*withImage=*/false);
+  WriteBytes(app.File(L"Orbisette.dll"), BlankPng(width, height));
+  const auto begin = Clock::now();
+  SaverProcess run(app.Program(), L"/s");
+  ASSERT_TRUE(run.started());
+
+  int boxes = 0;
+  unsigned long long peakKiB = 0;
+  auto shown = [&] { return BallWindows(run).size() == 10; };
+  // Generous, so that a slow decode still gives its figure rather than a timeout.
+  WaitUntil(
+      [&] {
+        if (const auto stats = HostStatsOf(app.Program())) peakKiB = std::max(peakKiB, stats->residentKiB);
+        for (const auto& box : MessageBoxesOf(run.id())) {
+          EXPECT_EQ(box.text, L"イメージの取得に失敗しました2");
+          AnswerOk(box.hwnd);
+          WaitUntil([&] { return !::IsWindow(box.hwnd); }, 5s);
+          ++boxes;
+        }
+        return (refused ? boxes >= 10 : shown()) || run.Exited();
+      },
+      120s, 10ms);
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin);
+  std::printf("    %ux%u: %d boxes, ten windows after %lld ms, resident memory peak %llu KiB\n", width, height, boxes,
+              static_cast<long long>(took.count()), peakKiB);
+  EXPECT_EQ(boxes, refused ? 10 : 0);
+  EXPECT_LT(took, 10s);
+  EXPECT_LT(peakKiB, 400u * 1024) << "the picture's pixels were decoded";
+
+  ASSERT_TRUE(WaitUntil([&] { return shown(); }, 10s)) << "the run did not go on";
+  for (HWND hwnd : BallWindows(run)) {
+    EXPECT_EQ((::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0, !refused);
+  }
+  PressEscape();
+  ASSERT_TRUE(run.WaitForExit(3s)) << "Escape did not end the run";
+  EXPECT_EQ(run.ExitCode(), 0u);
+  ::GetAsyncKeyState(VK_ESCAPE);  // read back, so that the next run does not see it
+}
+
+// 16000 x 16000 is a gigabyte of pixels in a file of about a megabyte.
+INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
+                         ::testing::Values(BigCase{16000, 16000, true}, BigCase{4097, 4096, true},
+                                           BigCase{4096, 4096, false}),
+                         [](const auto& row) {
+                           return std::to_string(row.param.width) + "x" + std::to_string(row.param.height);
+                         });
+
+}  // namespace
+}  // namespace e2e
