@@ -27,11 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring letter = orbisette::ModeLetter(arguments);
   FUZZ_CHECK(letter.size() == (arguments.size() >= 2 ? 1u : 0u));
   if (!letter.empty()) FUZZ_CHECK(letter[0] == arguments[1] || letter[0] == arguments[1] - L'a' + L'A');
-  const orbisette::StartupDecision decision = orbisette::DecideStartup(false, arguments);
+  const orbisette::StartupDecision decision = orbisette::DecideStartup({false, false}, arguments);
   if (decision.Action == orbisette::StartupAction::Preview) {
     FUZZ_CHECK(decision.PreviewHandle == orbisette::PreviewHostHandle(arguments));
   }
-  FUZZ_CHECK(orbisette::DecideStartup(true, arguments).Action == orbisette::StartupAction::End);
+  FUZZ_CHECK(orbisette::DecideStartup({true, false}, arguments).Action == orbisette::StartupAction::End);
+  FUZZ_CHECK(orbisette::DecideStartup({false, true}, arguments).Action == orbisette::StartupAction::End);
 
   // "/p " and the handle in decimal, with blanks (spaces, tabs, line feeds) spread through it.
   std::wstring number = std::to_wstring(handle), spread;
