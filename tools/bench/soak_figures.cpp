@@ -187,6 +187,17 @@ void HostLine(int cycle, double cycleSeconds, unsigned long long programKiB, DWO
   std::fflush(stdout);
 }
 
+// Says what went wrong in a cycle, if anything.
+bool Failed(int cycle, bool shown, bool ended, bool hostEnabled, const SaverProcess& program) {
+  if (shown && ended && hostEnabled) return false;
+  std::printf("    cycle %d: %s (the program %s, exit code %lu)\n", cycle,
+              !shown   ? "did not show"
+              : !ended ? "did not end"
+                       : "left the host window disabled",
+              program.Exited() ? "ended" : "still running", program.ExitCode());
+  return true;
+}
+
 int Cycles(int count) {
   AppFolder app(/*withImage=*/false);
   const HWND host = MakeHost();
@@ -200,12 +211,17 @@ int Cycles(int count) {
   for (int cycle = 1; cycle <= count; ++cycle) {
     SaverProcess dialog(app.Program(), L"/c:" + hostText);
     HWND shown = nullptr;
-    PumpUntil([&] { return (shown = ::FindWindowW(nullptr, L"<Orbisette>")) && ::IsWindowVisible(shown); }, 10s);
+    PumpUntil(
+        [&] {
+          return ((shown = ::FindWindowW(nullptr, L"<Orbisette>")) && ::IsWindowVisible(shown)) || dialog.Exited();
+        },
+        10s);
+    if (dialog.Exited()) shown = nullptr;
     const auto stats = HostStatsOf(app.Program());
     const DWORD handles = HandlesOf(&dialog);
     if (shown) ::PostMessageW(shown, WM_CLOSE, 0, 0);
     const bool ended = PumpUntil([&] { return dialog.Exited(); }, 10s);
-    failures += !shown || !ended || !::IsWindowEnabled(host);
+    failures += Failed(cycle, shown != nullptr, ended, ::IsWindowEnabled(host) != 0, dialog);
     if (cycle % every == 0) {
       HostLine(cycle, SecondsSince(begin) / every, stats ? stats->residentKiB : 0, handles);
       begin = Clock::now();
@@ -224,7 +240,7 @@ int Cycles(int count) {
     const DWORD handles = HandlesOf(&preview);
     ::DestroyWindow(box);
     const bool ended = PumpUntil([&] { return preview.Exited(); }, 10s);
-    failures += !shown || !ended;
+    failures += Failed(cycle, shown, ended, true, preview);
     if (cycle % every == 0) {
       HostLine(cycle, SecondsSince(begin) / every, stats ? stats->residentKiB : 0, handles);
       begin = Clock::now();
