@@ -42,6 +42,17 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   }
 }
 
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void RemoveTree(const std::wstring& path) {

@@ -23,6 +23,11 @@ std::wstring BuildDirectory();
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
                std::chrono::milliseconds step = 20ms);
 
+// WaitUntil that answers this thread's own window messages meanwhile: a
+// preview in the harness's box, or a dialog modal over its window, calls on
+// them. A WM_QUIT that an in-process window's end posts goes with the rest.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
 bool PathExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);

@@ -30,20 +30,6 @@ long long MsSince(Clock::time_point begin) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
 }
 
-// Waits while answering the harness's own window messages: the preview's calls
-// on the host's windows wait for the host to answer them.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  for (;;) {
-    MSG msg;
-    // A WM_QUIT that an in-process preview's end posts goes with the rest.
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    if (done()) return true;
-    if (Clock::now() >= deadline) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
-
 std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
 
 // A topmost host window of the harness with a magenta preview box at (20, 20).

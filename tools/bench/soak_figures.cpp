@@ -26,19 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point begin) { return std::chrono::duration<double>(Clock::now() - begin).count(); }
 
-// Waits while answering this process's own window messages: the dialog made
-// modal over the host's window and the preview in its box call on them.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    if (done()) return true;
-    if (Clock::now() >= deadline) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
-
 // The handles a process holds. Wine answers GetProcessHandleCount with 0, but
 // lists every process's handles in the system's handle table.
 DWORD HandlesOf(const SaverProcess* process) {
