@@ -15,7 +15,6 @@
 
 namespace orbisette {
 
-inline constexpr std::wstring_view DialogCaption = L"<Orbisette>";
 inline constexpr double DialogClientWidthTwips = 7185;
 inline constexpr double DialogClientHeightTwips = 3660;
 

@@ -42,9 +42,6 @@ inline constexpr std::uint32_t PickerFlags = 0;  // the file need not exist
 inline constexpr std::wstring_view WebPageVerb = L"open";
 inline constexpr int WebPageShow = 1;  // SW_SHOWNORMAL; no parameters, no directory
 
-// The caption of the dialog's message boxes.
-inline constexpr std::wstring_view DialogMessageTitle = L"Orbisette";
-
 // A number in the "##" pattern: 0 gives the empty text, any other value its digits.
 std::wstring HashPatternText(long long value);
 

@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/api_result.h"
+#include "platform/names.h"
+#include "platform/resource_ids.h"
 #include "platform/text_win32.h"
 #include "settings/file_store_win32.h"
-#include "startup/command_line.h"
-#include "startup/names.h"
-#include "startup/resource_ids.h"
 #include "web_page.h"  // ORBISETTE_WEB_PAGE, from the build's settings
 
 namespace orbisette {
@@ -167,18 +165,10 @@ DialogContext SettingsDialogContext(std::filesystem::path settingsFile) {
   return {std::move(settingsFile), L"" ORBISETTE_WEB_PAGE, LocaleDecimalSeparator(), {PathToAnsi, ShortPathOf}};
 }
 
-HWND DialogOwnerFrom(std::wstring_view arguments) {
-  // Window handles keep 32 significant bits; a 64-bit one is the sign-extended value.
-  const HWND hwnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(PreviewHostHandle(arguments)));
-  // A handle inside the host's window stands for the window it lies in: that is
-  // what owns the dialog and what is disabled while it is open.
-  return hwnd && ::IsWindow(hwnd) ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
-}
-
-SettingsDialog::SettingsDialog(Settings& settings, DialogContext context, HWND owner)
+SettingsDialogForm::SettingsDialogForm(Settings& settings, DialogContext context, HWND owner)
     : Model(settings, std::move(context)), Owner(owner) {}
 
-void SettingsDialog::ShowModal() noexcept {
+void SettingsDialogForm::ShowModal() noexcept {
   try {
     if (FormLoad()) {
       // Modal to the host: it takes no input until the dialog has gone.
@@ -202,7 +192,7 @@ void SettingsDialog::ShowModal() noexcept {
   Unload();
 }
 
-bool SettingsDialog::FormLoad() {
+bool SettingsDialogForm::FormLoad() {
   PerPixel = ScreenTwipsPerPixel();
   CaptionFont = CreateCaptionFont(PerPixel);
   const auto loadMark = [](int resource) {
@@ -242,9 +232,9 @@ bool SettingsDialog::FormLoad() {
 
   // The caption grows out of the cursor's place; the window shows once it has.
   POINT cursor{};
-  ApiResult = ::GetCursorPos(&cursor);
+  const bool gotCursor = ::GetCursorPos(&cursor);
   ZoomPointAtLoad =
-      ZoomPointAfterLoad(ZoomPointAtLoad, ApiResult ? std::optional(CursorPosition{cursor.x, cursor.y}) : std::nullopt);
+      ZoomPointAfterLoad(ZoomPointAtLoad, gotCursor ? std::optional(CursorPosition{cursor.x, cursor.y}) : std::nullopt);
   RECT window{};
   ::GetWindowRect(Handle(), &window);
   const ZoomRects zoom = ZoomFromCursor(ZoomPointAtLoad, {window.left, window.top, window.right, window.bottom});
@@ -253,7 +243,7 @@ bool SettingsDialog::FormLoad() {
   return true;
 }
 
-void SettingsDialog::CreateControls() {
+void SettingsDialogForm::CreateControls() {
   std::size_t count = 0;
   for (const DialogControl& row : DialogControls()) count = std::max(count, IndexOf(row.Id) + 1);
   Controls.assign(count, nullptr);
@@ -319,7 +309,7 @@ void SettingsDialog::CreateControls() {
   }
 }
 
-void SettingsDialog::Unload() noexcept {
+void SettingsDialogForm::Unload() noexcept {
   if (Exists()) {
     RECT window{};
     ::GetWindowRect(Handle(), &window);
@@ -332,7 +322,7 @@ void SettingsDialog::Unload() noexcept {
   Destroy();
 }
 
-bool SettingsDialog::PreTranslate(const MSG& msg) {
+bool SettingsDialogForm::PreTranslate(const MSG& msg) {
   switch (msg.message) {
     // A music choice answers a press of any mouse button, on the mark or its
     // label, as it goes down.
@@ -364,7 +354,7 @@ bool SettingsDialog::PreTranslate(const MSG& msg) {
   }
 }
 
-LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT SettingsDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   try {
     return Dispatch(message, wParam, lParam);
   } catch (...) {
@@ -372,7 +362,7 @@ LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-LRESULT SettingsDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SettingsDialogForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED) DrawBackdrop(LOWORD(lParam), HIWORD(lParam));
@@ -412,7 +402,7 @@ LRESULT SettingsDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   return Window::HandleMessage(message, wParam, lParam);
 }
 
-void SettingsDialog::DrawBackdrop(int width, int height) {
+void SettingsDialogForm::DrawBackdrop(int width, int height) {
   if (width <= 0 || height <= 0) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -458,14 +448,14 @@ void SettingsDialog::DrawBackdrop(int width, int height) {
   }
 }
 
-void SettingsDialog::Paint(HDC dc) const {
+void SettingsDialogForm::Paint(HDC dc) const {
   if (!BackdropDc) return;
   RECT area{};
   ::GetClientRect(Handle(), &area);
   ::BitBlt(dc, 0, 0, area.right, area.bottom, BackdropDc.get(), 0, 0, SRCCOPY);
 }
 
-LRESULT SettingsDialog::LabelBackground(HDC dc, HWND label) {
+LRESULT SettingsDialogForm::LabelBackground(HDC dc, HWND label) {
   const auto id = ControlOf(label);
   const bool isLabel =
       id && (ControlRow(*id).Kind == ControlKind::Label || ControlRow(*id).Kind == ControlKind::BorderedLabel);
@@ -482,7 +472,7 @@ LRESULT SettingsDialog::LabelBackground(HDC dc, HWND label) {
   return reinterpret_cast<LRESULT>(BackdropBrush.get());
 }
 
-void SettingsDialog::DrawMark(const DRAWITEMSTRUCT& item) const {
+void SettingsDialogForm::DrawMark(const DRAWITEMSTRUCT& item) const {
   const auto id = ControlOf(item.hwndItem);
   if (!id || !BackdropDc) return;
   POINT origin{0, 0};
@@ -496,7 +486,7 @@ void SettingsDialog::DrawMark(const DRAWITEMSTRUCT& item) const {
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &area);
 }
 
-void SettingsDialog::OnCommand(ControlId id, WORD code) {
+void SettingsDialogForm::OnCommand(ControlId id, WORD code) {
   // STN_CLICKED for the labels too; a disabled button does nothing, even when sent a click.
   if (code != BN_CLICKED || !Model.Enabled(id)) return;
   switch (id) {
@@ -514,7 +504,7 @@ void SettingsDialog::OnCommand(ControlId id, WORD code) {
   }
 }
 
-void SettingsDialog::OnSpeedBar(WORD code, WORD thumb) {
+void SettingsDialogForm::OnSpeedBar(WORD code, WORD thumb) {
   const HWND bar = Control(VS_Fast);
   if (!bar) return;
   int value = ::GetScrollPos(bar, SB_CTL);
@@ -534,7 +524,7 @@ void SettingsDialog::OnSpeedBar(WORD code, WORD thumb) {
   ShowModelState();
 }
 
-void SettingsDialog::SelectMusic(std::int16_t kind) {
+void SettingsDialogForm::SelectMusic(std::int16_t kind) {
   Model.SelectMusic(kind);
   ShowModelState();
   // The chosen mark takes the focus, as a clicked option does; the control
@@ -544,7 +534,7 @@ void SettingsDialog::SelectMusic(std::int16_t kind) {
   }
 }
 
-void SettingsDialog::PickMusicFile() {
+void SettingsDialogForm::PickMusicFile() {
   std::wstring file(PickerFileChars, L'\0');
   std::wstring title(PickerTitleChars, L'\0');
   const std::wstring caption(PickerTitle);
@@ -559,13 +549,12 @@ void SettingsDialog::PickMusicFile() {
   picker.nMaxFileTitle = PickerTitleChars;
   picker.lpstrTitle = caption.c_str();
   picker.Flags = PickerFlags;
-  ApiResult = ::GetOpenFileNameW(&picker);
-  if (ApiResult <= 0) return;  // cancelled or failed: the file stays
+  if (!::GetOpenFileNameW(&picker)) return;  // cancelled or failed: the file stays
   if (const auto message = Model.PickFile(file.c_str())) ShowMessage(*message);
   ShowModelState();
 }
 
-void SettingsDialog::OpenWebPage() {
+void SettingsDialogForm::OpenWebPage() {
   if (Model.WebPageAddress().empty()) return;
   Busy = true;
   ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
@@ -575,7 +564,7 @@ void SettingsDialog::OpenWebPage() {
   ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
 }
 
-void SettingsDialog::Save() {
+void SettingsDialogForm::Save() {
   Model.SetRepeatText(TextOf(Control(BGM_Repeat)));
   Win32FileStore store;
   if (const auto message = Model.Save(store)) {
@@ -585,7 +574,7 @@ void SettingsDialog::Save() {
   Closing = true;
 }
 
-void SettingsDialog::ShowModelState() {
+void SettingsDialogForm::ShowModelState() {
   for (const DialogControl& row : DialogControls()) {
     const HWND hwnd = Control(row.Id);
     if (!hwnd) continue;
@@ -596,17 +585,16 @@ void SettingsDialog::ShowModelState() {
   SetTextIfChanged(Control(lbl_Fast), Model.SpeedLabel());
 }
 
-void SettingsDialog::ShowMessage(const std::wstring& text) const {
-  const std::wstring caption(DialogMessageTitle);
-  ::MessageBoxW(Handle(), text.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+void SettingsDialogForm::ShowMessage(const std::wstring& text) const {
+  ::MessageBoxW(Handle(), text.c_str(), ProgramTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-HWND SettingsDialog::Control(ControlId id) const {
+HWND SettingsDialogForm::Control(ControlId id) const {
   const std::size_t i = IndexOf(id);
   return i < Controls.size() ? Controls[i] : nullptr;
 }
 
-std::optional<ControlId> SettingsDialog::ControlOf(HWND hwnd) const {
+std::optional<ControlId> SettingsDialogForm::ControlOf(HWND hwnd) const {
   if (!hwnd) return std::nullopt;
   for (const DialogControl& row : DialogControls()) {
     if (Control(row.Id) == hwnd) return row.Id;
@@ -614,7 +602,7 @@ std::optional<ControlId> SettingsDialog::ControlOf(HWND hwnd) const {
   return std::nullopt;
 }
 
-RECT SettingsDialog::PixelsOf(const DialogControl& row) const {
+RECT SettingsDialogForm::PixelsOf(const DialogControl& row) const {
   PixelBox r = ToPixels(row.Place, PerPixel);
   if (row.OnPanel) {
     // Inside the panel's sunken edge, where its own coordinates start.

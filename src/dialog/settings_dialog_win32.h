@@ -25,15 +25,11 @@ namespace orbisette {
 // platform's ANSI and short-path conversions.
 DialogContext SettingsDialogContext(std::filesystem::path settingsFile);
 
-// The host's window from "/c:HWND" (the number from the fourth character on),
-// or null when there is none or it names no window.
-HWND DialogOwnerFrom(std::wstring_view arguments);
-
-class SettingsDialog final : public Window {
+class SettingsDialogForm : public Window {
  public:
   // settings: the program's own; a music choice, a picked file and the rebound
   // switch change it at once. owner: the host's window, or null.
-  SettingsDialog(Settings& settings, DialogContext context, HWND owner);
+  SettingsDialogForm(Settings& settings, DialogContext context, HWND owner);
 
   // Loads and shows the dialog, keeps the owner disabled and runs the dialog's
   // messages until it is saved, cancelled or closed; the closing animation runs
@@ -86,5 +82,7 @@ class SettingsDialog final : public Window {
   bool Closing = false;
   bool Busy = false;  // the hourglass while the browser starts
 };
+
+using SettingsDialog = WindowOf<SettingsDialogForm>;
 
 }  // namespace orbisette

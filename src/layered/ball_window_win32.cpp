@@ -8,7 +8,7 @@ constexpr WindowClass BallClass{L"OrbisetteBall", COLOR_BTNFACE + 1};
 
 }  // namespace
 
-bool BallWindow::Create() noexcept {
+bool BallForm::Create() noexcept {
   // WS_POPUP: no border or caption, the picture is the whole window.
   // WS_EX_TOOLWINDOW so that no ball gets a taskbar button.
   return Window::Create(BallClass, WindowCreation{.ExStyle = WS_EX_TOOLWINDOW,
@@ -18,27 +18,27 @@ bool BallWindow::Create() noexcept {
                                                   .Height = BallWindowSide});
 }
 
-void BallWindow::Load(BallPicture& picture) {
+void BallForm::Load(BallPicture& picture) {
   if (!Exists()) return;
   BallLayer = std::make_unique<OrbisetteLayered>();
   BallLayer->MakeTrans(picture, Handle());
 }
 
-void BallWindow::Move(int x, int y) noexcept {
+void BallForm::Move(int x, int y) noexcept {
   if (Exists()) ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void BallWindow::Show() noexcept {
+void BallForm::Show() noexcept {
   if (Exists()) ::ShowWindow(Handle(), SW_SHOWNORMAL);
 }
 
-void BallWindow::Unload() noexcept {
+void BallForm::Unload() noexcept {
   if (!Exists()) return;
   if (BallLayer) BallLayer->UnloadPNGForm();
   Destroy();
 }
 
-LRESULT BallWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT BallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   LRESULT result = 0;
   if (Listener && Listener->OnBallMessage(Handle(), message, wParam, lParam, result)) return result;
   switch (message) {

@@ -26,10 +26,10 @@ class BallWindowListener {
   ~BallWindowListener() = default;
 };
 
-class BallWindow final : public Window {
+class BallForm : public Window {
  public:
   // caption: "Orbisette_Main" for ball 0, empty for the others.
-  explicit BallWindow(const wchar_t* caption = L"", BallWindowListener* listener = nullptr)
+  explicit BallForm(const wchar_t* caption = L"", BallWindowListener* listener = nullptr)
       : Caption(caption), Listener(listener) {}
 
   // Creates the window, hidden, without its picture. WM_CREATE reaches the
@@ -53,5 +53,7 @@ class BallWindow final : public Window {
   BallWindowListener* Listener;
   std::unique_ptr<OrbisetteLayered> BallLayer;
 };
+
+using BallWindow = WindowOf<BallForm>;
 
 }  // namespace orbisette

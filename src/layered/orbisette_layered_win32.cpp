@@ -1,8 +1,8 @@
 #include "layered/orbisette_layered_win32.h"
 
 #include "platform/gdiplus_flat_win32.h"
+#include "platform/names.h"
 #include "platform/numeric.h"
-#include "startup/names.h"
 
 namespace orbisette {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/api_result.h"
+#include "music/api_result.h"
 #include "platform/numeric.h"
 
 namespace orbisette {

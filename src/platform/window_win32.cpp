@@ -26,8 +26,6 @@ bool RegisterOnce(const WindowClass& windowClass, WNDPROC windowProc) {
 
 }  // namespace
 
-Window::~Window() { Destroy(); }
-
 void Window::Destroy() noexcept {
   if (Hwnd) ::DestroyWindow(Hwnd);
 }

@@ -1,9 +1,10 @@
 // The base of every window the program makes: the ball windows, the saver
-// window, the settings dialog and the preview. A derived window names its class
+// window, the settings dialog and the preview. A derived form names its class
 // and handles its messages; the base registers the class once, ties the C++
-// object to its HWND from WM_NCCREATE to WM_NCDESTROY, owns the handle (the
-// window is destroyed with the object) and counts the program's live windows,
-// which keep the message loop going.
+// object to its HWND from WM_NCCREATE to WM_NCDESTROY and counts the program's
+// live windows, which keep the message loop going. A form is only ever made as
+// WindowOf<Form>, which destroys the window while the whole object still
+// stands: no message reaches a form whose members are already gone.
 #pragma once
 
 #include <windows.h>
@@ -35,12 +36,15 @@ class Window {
   Window() = default;
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
-  virtual ~Window();
+  virtual ~Window() = default;
 
   HWND Handle() const noexcept { return Hwnd; }
   bool Exists() const noexcept { return Hwnd != nullptr; }
   // Destroys the window now (WM_DESTROY and WM_NCDESTROY run inside).
   void Destroy() noexcept;
+  // Whether the object is being let go: its window is destroyed because the
+  // object goes, not because anything ended it.
+  bool Released() const noexcept { return Releasing; }
 
   // The module the program's windows belong to.
   static HINSTANCE Instance() noexcept;
@@ -57,10 +61,32 @@ class Window {
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   // Called from WM_NCDESTROY, after which the object no longer has a window.
   virtual void OnDestroyed() noexcept {}
+  // The object is going: the window goes first, while every part still stands.
+  void Release() noexcept {
+    Releasing = true;
+    Destroy();
+  }
 
  private:
+  // Overridden by WindowOf alone: a form made any other way stays abstract and
+  // does not compile.
+  virtual void MadeAsWindowOf() noexcept = 0;
+
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   HWND Hwnd = nullptr;
+  bool Releasing = false;
+};
+
+// A window of the given form, the only way one is made: its destructor runs
+// before the form's, and destroys the window while the form is still whole.
+template <typename Form>
+class WindowOf final : public Form {
+ public:
+  using Form::Form;
+  ~WindowOf() override { this->Release(); }
+
+ private:
+  void MadeAsWindowOf() noexcept override {}
 };
 
 }  // namespace orbisette

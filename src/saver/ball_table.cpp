@@ -89,8 +89,10 @@ void CollideAll(BallTable& balls, std::int16_t rebound, float moveSpeed, float p
   }
 }
 
-void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t rebound, float moveSpeed, float pi) {
+void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t rebound, float moveSpeed, float pi,
+                   const PlaceWindows& placeWindows) {
   TurnAndMove(balls, screen);
+  if (placeWindows) placeWindows(balls);
   CollideAll(balls, rebound, moveSpeed, pi);
 }
 

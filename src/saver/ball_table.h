@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "platform/twips.h"
@@ -72,9 +73,13 @@ void TurnAndMove(BallTable& balls, const ScreenGeometry& screen);
 // i < j, in order, is tested for contact and bounced (see collision.h).
 void CollideAll(BallTable& balls, std::int16_t rebound, float moveSpeed, float pi);
 
-// A whole tick without the window placement that the shell does between the two
-// halves: TurnAndMove, then CollideAll.
-void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t rebound, float moveSpeed, float pi);
+// What a tick does between its two halves: the shell moves each ball's window
+// to the position the table then holds.
+using PlaceWindows = std::function<void(const BallTable& balls)>;
+
+// The whole tick the run makes: TurnAndMove, the windows placed, then CollideAll.
+void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t rebound, float moveSpeed, float pi,
+                   const PlaceWindows& placeWindows = {});
 
 // Where a ball's window goes: its position in whole pixels, nearest, halves to
 // even. Empty when either coordinate does not convert; the window then stays.

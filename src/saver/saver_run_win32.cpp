@@ -2,11 +2,10 @@
 
 #include <utility>
 
-#include "platform/api_result.h"
+#include "platform/names.h"
 #include "platform/text_win32.h"
 #include "platform/unique_handle_win32.h"
 #include "saver/run_timers.h"
-#include "startup/names.h"
 
 namespace orbisette {
 namespace {
@@ -103,7 +102,7 @@ void SaverRun::FormLoad() {
   // The cursor goes one pixel past the last column and row and so rests on the
   // bottom-right pixel; moving it about 30 pixels away ends the run.
   const CursorParkPoint park = CursorParkPointFor(screen);
-  ApiResult = ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
+  ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
 
   // Decoded once, by the first window that draws it, for all ten.
   BallPicture picture(InstalledImagePath);
@@ -130,7 +129,7 @@ void SaverRun::FormLoad() {
 
 void SaverRun::OnTimer(std::uintptr_t id) {
   switch (id) {
-    case AnimationTimer.Id: AnimationStep(); break;
+    case AnimationTimer.Id: AnimationTick(); break;
     case Mp3RepeatTimer.Id: Music.Timer1Tick(); break;
     case CdPollTimer.Id: CdPollTick(); break;
     default: break;
@@ -159,18 +158,18 @@ void SaverRun::CdPollTick() {
   }
 }
 
-void SaverRun::AnimationStep() {
+void SaverRun::AnimationTick() {
   const ScreenGeometry screen = ReadScreen();
   if (Balls) {
-    TurnAndMove(*Balls, screen);
     // Windows not made yet stay put: a tick can come while the run start waits
     // in a failure box.
-    for (std::size_t i = 0; i < BallCount; ++i) MoveTo(Windows[i], (*Balls)[i], screen.PerPixel);
-    CollideAll(*Balls, Config.Rebound, Config.MoveSpeed, Pi);
+    AnimationStep(*Balls, screen, Config.Rebound, Config.MoveSpeed, Pi, [&](const BallTable& balls) {
+      for (std::size_t i = 0; i < BallCount; ++i) MoveTo(Windows[i], balls[i], screen.PerPixel);
+    });
   }
 
   POINT cursor{0, 0};  // a failed read leaves (0, 0), far outside the corner
-  ApiResult = ::GetCursorPos(&cursor);
+  ::GetCursorPos(&cursor);
   if (EndOfRunTest(CursorPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen) != RunEndReason::None) {
     End();
   }

@@ -55,7 +55,7 @@ class SaverRun final : private BallWindowListener {
  private:
   bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
   void FormLoad();
-  void AnimationStep();
+  void AnimationTick();
   void OnTimer(std::uintptr_t id);
   void StartMusic();
   void CdPollTick();

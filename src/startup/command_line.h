@@ -17,7 +17,8 @@ std::wstring ArgumentsOf(std::wstring_view fullCommandLine);
 // all give "S".
 std::wstring ModeLetter(std::wstring_view arguments);
 
-// The preview host handle: the number read from the fourth character of the
+// The host window's handle, for a preview ("/p <hwnd>") or the dialog's owner
+// ("/c:<hwnd>"): the number read from the fourth character of the
 // arguments on (blanks anywhere ignored, "&H" hexadecimal, stops at the first
 // other character), nearest 32-bit integer; 0 when there is no number or it does
 // not fit.

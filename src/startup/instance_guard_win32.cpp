@@ -1,6 +1,6 @@
 #include "startup/instance_guard_win32.h"
 
-#include "startup/names.h"
+#include "platform/names.h"
 
 namespace orbisette {
 

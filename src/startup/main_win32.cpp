@@ -10,15 +10,15 @@
 #include <optional>
 
 #include "dialog/settings_dialog_win32.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 #include "platform/text_win32.h"
 #include "platform/window_win32.h"
+#include "preview/preview_window_win32.h"
 #include "saver/saver_run_win32.h"
 #include "settings/file_store_win32.h"
 #include "settings/profile_file.h"
 #include "startup/instance_guard_win32.h"
-#include "startup/names.h"
-#include "startup/preview_window_win32.h"
 #include "startup/program_win32.h"
 #include "startup/startup.h"
 
@@ -42,6 +42,18 @@ void InstallBallImage() {
   if (FileExists(source)) ::CopyFileW(source.c_str(), InstalledImagePath, FALSE);
 }
 
+// A handle from the command line as a window. Window handles keep 32
+// significant bits; a 64-bit one is the sign-extended value.
+HWND WindowFromHandle(std::int32_t handle) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle)); }
+
+// The dialog's owner: a handle inside the host's window stands for the window
+// it lies in, which owns the dialog and is disabled while it is open; null when
+// the command line names no window.
+HWND DialogOwner(std::int32_t handle) {
+  const HWND hwnd = WindowFromHandle(handle);
+  return hwnd && ::IsWindow(hwnd) ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
+}
+
 class StartUp {
  public:
   void Main() {
@@ -58,16 +70,16 @@ class StartUp {
       case StartupAction::End:
       case StartupAction::LoadSettingsThenEnd: program::EndNow();
       case StartupAction::Preview: StartPreview(decision); return;
-      case StartupAction::Dialog: ShowDialog(); program::EndNow();
+      case StartupAction::Dialog: ShowDialog(decision); program::EndNow();
       case StartupAction::Run: StartRun(decision); return;
     }
   }
 
  private:
   // Modal over the host's window when "/c:HWND" names one; the process ends once it has closed.
-  void ShowDialog() {
+  void ShowDialog(const StartupDecision& decision) {
     SettingsDialog dialog(ProgramSettings, SettingsDialogContext(SettingsFilePath()),
-                          DialogOwnerFrom(program::Arguments()));
+                          DialogOwner(decision.DialogOwnerHandle));
     dialog.ShowModal();
   }
 
@@ -81,8 +93,7 @@ class StartUp {
   }
 
   void StartPreview(const StartupDecision& decision) {
-    // Handles are 32-bit values, sign-extended in a 64-bit process.
-    const HWND host = reinterpret_cast<HWND>(static_cast<INT_PTR>(decision.PreviewHandle));
+    const HWND host = WindowFromHandle(decision.PreviewHandle);
     if (DecidePreviewStart(decision.PreviewHandle, ::IsWindow(host)) == PreviewStart::EndAtOnce) program::EndNow();
     // The process lives exactly as long as the preview.
     Preview = std::make_unique<PreviewWindow>([] { program::EndNow(); });

@@ -10,7 +10,7 @@ StartupDecision DecideStartup(GuardFindings found, std::wstring_view arguments) 
   if (found.SaverOrDialogWindow || found.GuardHeld) return {StartupAction::End};
   const std::wstring letter = ModeLetter(arguments);
   if (letter == L"P") return {StartupAction::Preview, false, PreviewHostHandle(arguments)};
-  if (letter == L"C") return {StartupAction::Dialog};
+  if (letter == L"C") return {.Action = StartupAction::Dialog, .DialogOwnerHandle = PreviewHostHandle(arguments)};
   if (letter == L"S") return {StartupAction::Run, true};
   // No argument at all runs too, with the cursor left visible.
   if (arguments.empty()) return {StartupAction::Run, false};

@@ -21,6 +21,8 @@ struct StartupDecision {
   bool HideCursor = false;
   // Preview only: the host window's handle from the command line (0 when none).
   std::int32_t PreviewHandle = 0;
+  // Dialog only: the host's window from "/c:HWND" that owns the dialog (0 when none).
+  std::int32_t DialogOwnerHandle = 0;
 
   bool LoadsSettings() const {
     return Action == StartupAction::Dialog || Action == StartupAction::LoadSettingsThenEnd ||

@@ -9,9 +9,9 @@
 
 #include "harness.h"
 #include "platform/gdiplus_flat_win32.h"
+#include "platform/resource_ids.h"
 #include "platform/unique_handle_win32.h"
-#include "startup/preview_window_win32.h"
-#include "startup/resource_ids.h"
+#include "preview/preview_window_win32.h"
 
 #include <shlwapi.h>  // after <windows.h>
 

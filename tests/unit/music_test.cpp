@@ -6,9 +6,9 @@
 #include <functional>
 #include <map>
 
+#include "music/api_result.h"
 #include "music/orbisette_bgm.h"
 #include "music/run_music.h"
-#include "platform/api_result.h"
 
 namespace orbisette {
 namespace {

@@ -1,6 +1,6 @@
 // The preview's decisions: whether it starts, the form's size from the host's
 // box, how the picture sits in it, and the picture the .scr carries.
-#include "startup/preview.h"
+#include "preview/preview.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The preview's decisions over plain values; see preview.h.
-#include "startup/preview.h"
+#include "preview/preview.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "startup/preview_window_win32.h"
+#include "preview/preview_window_win32.h"
 
 #include <objbase.h>
 
@@ -6,8 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "platform/api_result.h"
-#include "startup/resource_ids.h"
+#include "platform/resource_ids.h"
 
 namespace orbisette {
 namespace {
@@ -24,8 +23,8 @@ constexpr UINT HostWatchInterval = 100;
 
 // The previews whose hosts are watched, by thread-timer id: a thread timer's
 // callback gets nothing but its id.
-std::unordered_map<UINT_PTR, PreviewWindow*>& Watched() {
-  static std::unordered_map<UINT_PTR, PreviewWindow*> watched;
+std::unordered_map<UINT_PTR, PreviewForm*>& Watched() {
+  static std::unordered_map<UINT_PTR, PreviewForm*> watched;
   return watched;
 }
 
@@ -94,20 +93,14 @@ void PaintPreview(HDC dc, PixelSize box, HBITMAP picture) noexcept {
            SRCCOPY);
 }
 
-PreviewWindow::PreviewWindow(std::function<void()> onEnded, HMODULE resources)
+PreviewForm::PreviewForm(std::function<void()> onEnded, HMODULE resources)
     : OnEnded(std::move(onEnded)), Resources(resources) {}
 
-PreviewWindow::~PreviewWindow() {
-  // Letting the object go is not the preview's end.
-  Ended = true;
-  if (WatchTimer) ::KillTimer(nullptr, WatchTimer);
-  Watched().erase(WatchTimer);
-  Destroy();
-}
+PreviewForm::~PreviewForm() { StopWatching(); }
 
-bool PreviewWindow::Embed(HWND host) noexcept {
+bool PreviewForm::Embed(HWND host) noexcept {
   RECT hostRect{};
-  ApiResult = ::GetWindowRect(host, &hostRect);
+  ::GetWindowRect(host, &hostRect);  // a box that went meanwhile is refused below
   const TwipsPerPixel perPixel = ScreenTwipsPerPixel();
   const PreviewTwips twips =
       PreviewSizeTwips(PixelRect{hostRect.left, hostRect.top, hostRect.right, hostRect.bottom}, perPixel);
@@ -118,7 +111,7 @@ bool PreviewWindow::Embed(HWND host) noexcept {
   // A child of the host's box. WS_POPUP goes as WS_CHILD comes, so that the box
   // is the window's parent to every caller that asks (GetParent among them).
   const LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
-  ApiResult = static_cast<std::int32_t>(::SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD));
+  ::SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
   if (!::SetParent(Handle(), host)) return false;  // the box went meanwhile
   Host = host;
 
@@ -127,12 +120,12 @@ bool PreviewWindow::Embed(HWND host) noexcept {
   ::SetWindowPos(Handle(), nullptr, 0, 0, size.Width, size.Height, SWP_NOZORDER | SWP_NOACTIVATE);
   ::ShowWindow(Handle(), SW_SHOWNA);
 
-  WatchTimer = ::SetTimer(nullptr, 0, HostWatchInterval, &PreviewWindow::OnWatchTick);
+  WatchTimer = ::SetTimer(nullptr, 0, HostWatchInterval, &PreviewForm::OnWatchTick);
   if (WatchTimer) Watched()[WatchTimer] = this;
   return true;
 }
 
-LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT PreviewForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_PAINT: {
@@ -145,29 +138,40 @@ LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
-void PreviewWindow::Paint(HDC dc) noexcept {
+void PreviewForm::Paint(HDC dc) noexcept {
   RECT inner{};
   ::GetClientRect(Handle(), &inner);
   PaintPreview(dc, PixelSize{inner.right - inner.left, inner.bottom - inner.top}, Picture.get());
 }
 
-void PreviewWindow::OnDestroyed() noexcept { End(); }
+void PreviewForm::OnDestroyed() noexcept {
+  // Letting the object go is not the preview's end.
+  if (Released()) {
+    StopWatching();
+  } else {
+    End();
+  }
+}
 
-void CALLBACK PreviewWindow::OnWatchTick(HWND, UINT, UINT_PTR timer, DWORD) noexcept {
+void CALLBACK PreviewForm::OnWatchTick(HWND, UINT, UINT_PTR timer, DWORD) noexcept {
   const auto found = Watched().find(timer);
   if (found == Watched().end()) return;
-  PreviewWindow& preview = *found->second;
+  PreviewForm& preview = *found->second;
   // A host that died took our window with it, unannounced.
   if (!::IsWindow(preview.Host) || !::IsWindow(preview.Handle())) preview.End();
 }
 
-void PreviewWindow::End() noexcept {
+void PreviewForm::End() noexcept {
   if (Ended) return;
   Ended = true;
+  StopWatching();
+  if (OnEnded) OnEnded();
+}
+
+void PreviewForm::StopWatching() noexcept {
   if (WatchTimer) ::KillTimer(nullptr, WatchTimer);
   Watched().erase(WatchTimer);
   WatchTimer = 0;
-  if (OnEnded) OnEnded();
 }
 
 }  // namespace orbisette

@@ -12,7 +12,7 @@
 
 #include "platform/unique_handle_win32.h"
 #include "platform/window_win32.h"
-#include "startup/preview.h"
+#include "preview/preview.h"
 
 namespace orbisette {
 
@@ -25,13 +25,13 @@ unique_hbitmap DecodePreviewPicture(HMODULE resources) noexcept;
 // share it.
 void PaintPreview(HDC dc, PixelSize box, HBITMAP picture) noexcept;
 
-class PreviewWindow final : public Window {
+class PreviewForm : public Window {
  public:
   // onEnded runs once, when the preview is over (the program ends the process
   // there). resources: the module that carries the picture, the program's own
   // unless a host shows the preview in its own process.
-  explicit PreviewWindow(std::function<void()> onEnded, HMODULE resources = Window::Instance());
-  ~PreviewWindow() override;
+  explicit PreviewForm(std::function<void()> onEnded, HMODULE resources = Window::Instance());
+  ~PreviewForm() override;
 
   // The set-up: loads Orbisette_R, makes it a child of host sized to host's
   // rectangle, shows it and starts watching host. False when there is no
@@ -44,6 +44,7 @@ class PreviewWindow final : public Window {
   void Paint(HDC dc) noexcept;
   static void CALLBACK OnWatchTick(HWND, UINT, UINT_PTR timer, DWORD) noexcept;
   void End() noexcept;
+  void StopWatching() noexcept;
 
   std::function<void()> OnEnded;
   HMODULE Resources;
@@ -52,5 +53,7 @@ class PreviewWindow final : public Window {
   UINT_PTR WatchTimer = 0;
   bool Ended = false;
 };
+
+using PreviewWindow = WindowOf<PreviewForm>;
 
 }  // namespace orbisette
