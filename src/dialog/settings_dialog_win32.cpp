@@ -172,7 +172,7 @@ void SettingsDialogForm::ShowModal() noexcept {
   try {
     if (FormLoad()) {
       // Modal to the host: it takes no input until the dialog has gone.
-      if (Owner) ::EnableWindow(Owner, FALSE);
+      OwnerDisabled = unique_disabled_window(Owner);
       ::ShowWindow(Handle(), SW_SHOWNORMAL);
       MSG msg;
       while (!Closing && Exists()) {
@@ -318,7 +318,7 @@ void SettingsDialogForm::Unload() noexcept {
     ::DrawAnimatedRects(Handle(), ZoomAnimation, &from, &to);
   }
   // The host gets its input back before the dialog goes, so that it is activated next.
-  if (Owner) ::EnableWindow(Owner, TRUE);
+  OwnerDisabled.reset();
   Destroy();
 }
 
@@ -556,12 +556,9 @@ void SettingsDialogForm::PickMusicFile() {
 
 void SettingsDialogForm::OpenWebPage() {
   if (Model.WebPageAddress().empty()) return;
-  Busy = true;
-  ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+  const BusyCursor busy(Busy);
   const std::wstring verb(WebPageVerb);
   ::ShellExecuteW(Handle(), verb.c_str(), Model.WebPageAddress().c_str(), L"", L"", WebPageShow);
-  Busy = false;
-  ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void SettingsDialogForm::Save() {

@@ -66,6 +66,7 @@ class SettingsDialogForm : public Window {
 
   DialogModel Model;
   HWND Owner;
+  unique_disabled_window OwnerDisabled;  // while the dialog is shown
   TwipsPerPixel PerPixel;
   std::vector<HWND> Controls;  // by ControlId; null for what is painted, not created
   unique_hfont CaptionFont;

@@ -28,13 +28,11 @@ gdiplus::Image* BallPicture::Image() noexcept {
   std::array<std::uint8_t, PngHeadLength> head{};
   if (CheckPictureHead(ReadHead(Path, head)) == PictureCheck::Refuse) return nullptr;
   Session = StartGdiplus();
-  gdiplus::Image* decoded = nullptr;
-  if (!Session || GdipLoadImageFromFile(Path.c_str(), &decoded) != 0) return nullptr;
-  Picture.reset(decoded);
+  if (!Session || GdipLoadImageFromFile(Path.c_str(), Picture.put()) != 0) return nullptr;
   // Another format under the name (a BMP, a JPEG) is judged by its decoded size.
   PictureSize size;
-  GdipGetImageWidth(decoded, &size.Width);
-  GdipGetImageHeight(decoded, &size.Height);
+  GdipGetImageWidth(Picture.get(), &size.Width);
+  GdipGetImageHeight(Picture.get(), &size.Height);
   if (!FitsBallWindow(size)) Picture.reset();
   return Picture.get();
 }

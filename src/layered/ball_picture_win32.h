@@ -25,9 +25,9 @@ class BallPicture {
  private:
   std::wstring Path;
   bool Tried = false;
-  // A GDI+ session of its own, so the picture outlives every window's; it is
-  // shut down after the picture is released.
-  unique_gdiplus_token Session;
+  // A hold on GDI+'s session, so the picture outlives every window's; it is let
+  // go after the picture is released.
+  GdiplusSession Session;
   unique_gdip_image Picture;
 };
 

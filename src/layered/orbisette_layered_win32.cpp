@@ -12,18 +12,13 @@ constexpr BYTE AcSrcAlpha = 1;  // AC_SRC_ALPHA: the bitmap carries premultiplie
 
 }  // namespace
 
-OrbisetteLayered::OrbisetteLayered() : GdipToken(StartGdiplus()) {
-  if (!GdipToken) ::MessageBoxW(nullptr, L"Error loading GDI+!", L"GDI Plus Error", MB_OK | MB_ICONERROR);
+OrbisetteLayered::OrbisetteLayered() : Gdiplus(StartGdiplus()) {
+  if (!Gdiplus) ::MessageBoxW(nullptr, L"Error loading GDI+!", L"GDI Plus Error", MB_OK | MB_ICONERROR);
 }
 
 OrbisetteLayered::~OrbisetteLayered() { UnloadPNGForm(); }
 
-bool OrbisetteLayered::MakeTrans(const std::wstring& imagePath, HWND window) {
-  BallPicture picture(imagePath);
-  return MakeTrans(picture, window);
-}
-
-bool OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
+void OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   RECT inner{};
   ::GetClientRect(window, &inner);
   const LONG width = inner.right - inner.left;
@@ -41,7 +36,7 @@ bool OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   info.header.biBitCount = 32;
   info.header.biCompression = BI_RGB;
   const auto sizeImage = RoundToInt32(32.0 / 8.0 * static_cast<double>(width) * static_cast<double>(height));
-  if (!sizeImage) return false;  // a window too large for one bitmap: nothing is made
+  if (!sizeImage) return;  // a window too large for one bitmap: nothing is made
   info.header.biSizeImage = static_cast<DWORD>(*sizeImage);
 
   {
@@ -54,17 +49,16 @@ bool OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   OldBitmap = unique_select_object(MemDC.get(), DibBitmap.get());
 
   // The GDI+ objects of this call go on every way out.
-  gdiplus::Graphics* graphicsOut = nullptr;
-  if (!GdipToken || GdipCreateFromHDC(MemDC.get(), &graphicsOut) != 0) {
+  unique_gdip_graphics graphics;
+  if (!Gdiplus || GdipCreateFromHDC(MemDC.get(), graphics.put()) != 0) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました1", ProgramTitle, MB_OK);
-    return false;
+    return;
   }
-  unique_gdip_graphics graphics(graphicsOut);
   // Missing, undecodable, or far too large for a ball window.
   gdiplus::Image* const image = picture.Image();
   if (!image) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました2", ProgramTitle, MB_OK);
-    return false;
+    return;
   }
   UINT imageWidth = 0;
   UINT imageHeight = 0;
@@ -94,12 +88,11 @@ bool OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
 
   ScopedGetDC windowDC(window);
   ::UpdateLayeredWindow(window, windowDC.get(), nullptr, &size, MemDC.get(), &source, 0, &BlendFunc, ULW_ALPHA);
-  return false;
 }
 
 void OrbisetteLayered::UnloadPNGForm() {
   // GDI+ first, then the earlier bitmap back, the bitmap, and its DC last.
-  GdipToken.reset();
+  Gdiplus.reset();
   OldBitmap.reset();
   DibBitmap.reset();
   MemDC.reset();

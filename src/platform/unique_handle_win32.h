@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/gdiplus_flat_win32.h"
+#include "platform/gdiplus_session_win32.h"
 
 namespace orbisette {
 
@@ -28,6 +29,13 @@ class unique_any {
   ~unique_any() { reset(); }
 
   T get() const noexcept { return Value; }
+  // For a call that hands the object back through a pointer: lets go of the
+  // held one and gives the place the call writes to. A failing call leaves
+  // null there, as GDI+ and COM calls do.
+  T* put() noexcept {
+    reset();
+    return &Value;
+  }
   explicit operator bool() const noexcept { return Value != Invalid; }
   T release() noexcept { return std::exchange(Value, Invalid); }
   void reset(T value = Invalid) noexcept {
@@ -41,12 +49,12 @@ class unique_any {
 
 inline void CloseHandleQuietly(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void DeleteDcQuietly(HDC dc) noexcept { ::DeleteDC(dc); }
-inline void DeleteObjectQuietly(HGDIOBJ object) noexcept { ::DeleteObject(object); }
 inline void DeleteBitmapQuietly(HBITMAP bitmap) noexcept { ::DeleteObject(bitmap); }
 inline void DeleteFontQuietly(HFONT font) noexcept { ::DeleteObject(font); }
 inline void DeleteBrushQuietly(HBRUSH brush) noexcept { ::DeleteObject(brush); }
-inline void DestroyWindowQuietly(HWND hwnd) noexcept { ::DestroyWindow(hwnd); }
-inline void ShutdownGdiplusQuietly(ULONG_PTR token) noexcept { GdiplusShutdown(token); }
+inline void FindCloseQuietly(HANDLE search) noexcept { ::FindClose(search); }
+inline void GlobalFreeQuietly(HGLOBAL memory) noexcept { ::GlobalFree(memory); }
+inline void KillThreadTimerQuietly(UINT_PTR timer) noexcept { ::KillTimer(nullptr, timer); }
 inline void DisposeImageQuietly(gdiplus::Image* image) noexcept { GdipDisposeImage(image); }
 inline void DeleteGraphicsQuietly(gdiplus::Graphics* graphics) noexcept { GdipDeleteGraphics(graphics); }
 
@@ -58,19 +66,91 @@ using unique_hdc = unique_any<HDC, DeleteDcQuietly>;
 using unique_hbitmap = unique_any<HBITMAP, DeleteBitmapQuietly>;
 using unique_hfont = unique_any<HFONT, DeleteFontQuietly>;
 using unique_hbrush = unique_any<HBRUSH, DeleteBrushQuietly>;
-using unique_hwnd = unique_any<HWND, DestroyWindowQuietly>;
-// A GDI+ session: the token GdiplusStartup gave, shut down once.
-using unique_gdiplus_token = unique_any<ULONG_PTR, ShutdownGdiplusQuietly>;
+// FindFirstFileExW's search, in the null form as well.
+using unique_hfind = unique_any<HANDLE, FindCloseQuietly>;
+using unique_hglobal = unique_any<HGLOBAL, GlobalFreeQuietly>;
+// A timer of the thread (SetTimer without a window), by its id.
+using unique_thread_timer = unique_any<UINT_PTR, KillThreadTimerQuietly>;
 using unique_gdip_image = unique_any<gdiplus::Image*, DisposeImageQuietly>;
 using unique_gdip_graphics = unique_any<gdiplus::Graphics*, DeleteGraphicsQuietly>;
 
-// Starts a GDI+ session; empty when GDI+ could not start.
-inline unique_gdiplus_token StartGdiplus() noexcept {
-  const gdiplus::StartupInput input;
-  ULONG_PTR token = 0;
-  if (GdiplusStartup(&token, &input, nullptr) != 0 || token == 0) return {};
-  return unique_gdiplus_token(token);
-}
+// A window's timer: SetTimer on the window and KillTimer once, when it is
+// killed or the guard goes. SetTimer has no flag to read back; On() is that flag.
+class WindowTimer {
+ public:
+  WindowTimer() noexcept = default;
+  WindowTimer(const WindowTimer&) = delete;
+  WindowTimer& operator=(const WindowTimer&) = delete;
+  ~WindowTimer() { Kill(); }
+  // False when the system gave no timer.
+  bool Set(HWND hwnd, UINT_PTR id, UINT interval) noexcept {
+    Kill();
+    if (::SetTimer(hwnd, id, interval, nullptr) == 0) return false;
+    Hwnd = hwnd;
+    Id = id;
+    return true;
+  }
+  void Kill() noexcept {
+    if (Hwnd) ::KillTimer(std::exchange(Hwnd, nullptr), Id);
+  }
+  bool On() const noexcept { return Hwnd != nullptr; }
+
+ private:
+  HWND Hwnd = nullptr;
+  UINT_PTR Id = 0;
+};
+
+// EnableWindow off for as long as the guard holds the window, then on again:
+// the owner of a modal window.
+class unique_disabled_window {
+ public:
+  unique_disabled_window() noexcept = default;
+  explicit unique_disabled_window(HWND hwnd) noexcept : Hwnd(hwnd) {
+    if (Hwnd) ::EnableWindow(Hwnd, FALSE);
+  }
+  unique_disabled_window(const unique_disabled_window&) = delete;
+  unique_disabled_window& operator=(const unique_disabled_window&) = delete;
+  unique_disabled_window& operator=(unique_disabled_window&& other) noexcept {
+    if (this != &other) {
+      reset();
+      Hwnd = std::exchange(other.Hwnd, nullptr);
+    }
+    return *this;
+  }
+  ~unique_disabled_window() { reset(); }
+  // Gives the window its input back now.
+  void reset() noexcept {
+    if (Hwnd) ::EnableWindow(std::exchange(Hwnd, nullptr), TRUE);
+  }
+
+ private:
+  HWND Hwnd = nullptr;
+};
+
+// Sets a flag for as long as it lives.
+class ScopedFlag {
+ public:
+  explicit ScopedFlag(bool& flag) noexcept : Flag(flag) { Flag = true; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+  ~ScopedFlag() { Flag = false; }
+
+ private:
+  bool& Flag;
+};
+
+// The hourglass while something slow runs, the arrow after it; busy stays
+// set meanwhile, for the window's WM_SETCURSOR to keep the hourglass.
+class BusyCursor {
+ public:
+  explicit BusyCursor(bool& busy) noexcept : Busy(busy) { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+  ~BusyCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
+
+ private:
+  ScopedFlag Busy;
+};
 
 // GetDC / ReleaseDC.
 class ScopedGetDC {

@@ -38,17 +38,16 @@ unique_stream PictureStream(HMODULE module) noexcept {
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
   const DWORD size = found ? ::SizeofResource(module, found) : 0;
   if (!bytes || size == 0) return {};
-  HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
-  if (!copy) return {};
-  if (void* target = ::GlobalLock(copy)) {
-    std::memcpy(target, bytes, size);
-    ::GlobalUnlock(copy);
-    IStream* stream = nullptr;
-    // The stream frees the copy when it is released.
-    if (SUCCEEDED(::CreateStreamOnHGlobal(copy, TRUE, &stream))) return unique_stream(stream);
-  }
-  ::GlobalFree(copy);
-  return {};
+  unique_hglobal copy(::GlobalAlloc(GMEM_MOVEABLE, size));
+  void* const target = copy ? ::GlobalLock(copy.get()) : nullptr;
+  if (!target) return {};
+  std::memcpy(target, bytes, size);
+  ::GlobalUnlock(copy.get());
+  unique_stream stream;
+  // The stream frees the copy when it is released.
+  if (FAILED(::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()))) return {};
+  copy.release();
+  return stream;
 }
 
 // The screen's twips per pixel on each axis, as the form runtime converts sizes.
@@ -61,16 +60,15 @@ TwipsPerPixel ScreenTwipsPerPixel() noexcept {
 
 unique_hbitmap DecodePreviewPicture(HMODULE resources) noexcept {
   // Each object goes before the one it was made from: the bitmap, the stream, GDI+.
-  const unique_gdiplus_token gdiplus = StartGdiplus();
+  const GdiplusSession gdiplus = StartGdiplus();
   if (!gdiplus) return {};
   const unique_stream stream = PictureStream(resources);
-  gdiplus::Image* bitmapOut = nullptr;
-  if (!stream || GdipCreateBitmapFromStream(stream.get(), &bitmapOut) != 0) return {};
-  const unique_gdip_image bitmap(bitmapOut);
-  HBITMAP picture = nullptr;
+  unique_gdip_image bitmap;
+  if (!stream || GdipCreateBitmapFromStream(stream.get(), bitmap.put()) != 0) return {};
+  unique_hbitmap picture;
   // A JPEG has no transparent pixel; the background given is opaque black all the same.
-  if (GdipCreateHBITMAPFromBitmap(bitmap.get(), &picture, 0xFF000000) != 0) return {};
-  return unique_hbitmap(picture);
+  if (GdipCreateHBITMAPFromBitmap(bitmap.get(), picture.put(), 0xFF000000) != 0) return {};
+  return picture;
 }
 
 void PaintPreview(HDC dc, PixelSize box, HBITMAP picture) noexcept {
@@ -120,8 +118,8 @@ bool PreviewForm::Embed(HWND host) noexcept {
   ::SetWindowPos(Handle(), nullptr, 0, 0, size.Width, size.Height, SWP_NOZORDER | SWP_NOACTIVATE);
   ::ShowWindow(Handle(), SW_SHOWNA);
 
-  WatchTimer = ::SetTimer(nullptr, 0, HostWatchInterval, &PreviewForm::OnWatchTick);
-  if (WatchTimer) Watched()[WatchTimer] = this;
+  WatchTimer.reset(::SetTimer(nullptr, 0, HostWatchInterval, &PreviewForm::OnWatchTick));
+  if (WatchTimer) Watched()[WatchTimer.get()] = this;
   return true;
 }
 
@@ -169,9 +167,8 @@ void PreviewForm::End() noexcept {
 }
 
 void PreviewForm::StopWatching() noexcept {
-  if (WatchTimer) ::KillTimer(nullptr, WatchTimer);
-  Watched().erase(WatchTimer);
-  WatchTimer = 0;
+  Watched().erase(WatchTimer.get());
+  WatchTimer.reset();
 }
 
 }  // namespace orbisette

@@ -50,7 +50,7 @@ class PreviewForm : public Window {
   HMODULE Resources;
   HWND Host = nullptr;
   unique_hbitmap Picture;  // decoded once, when the window is made
-  UINT_PTR WatchTimer = 0;
+  unique_thread_timer WatchTimer;
   bool Ended = false;
 };
 

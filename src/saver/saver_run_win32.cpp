@@ -29,18 +29,6 @@ void MoveTo(BallWindow& window, const BallState& ball, TwipsPerPixel perPixel) {
   if (const auto at = WindowPointOf(ball, perPixel)) window.Move(at->X, at->Y);
 }
 
-// Marks the run busy for as long as it lives.
-class BusyScope {
- public:
-  explicit BusyScope(bool& busy) : Busy(busy) { Busy = true; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-  ~BusyScope() { Busy = false; }
-
- private:
-  bool& Busy;
-};
-
 }  // namespace
 
 SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<void()> onEnded)
@@ -76,13 +64,13 @@ bool SaverRun::OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRE
     case WM_CREATE:
       // Ticking from the window's creation: a failure box during the run start
       // lets ticks through before the ball table exists.
-      ::SetTimer(hwnd, AnimationTimer.Id, AnimationTimer.Interval, nullptr);
+      Animation.Set(hwnd, AnimationTimer.Id, AnimationTimer.Interval);
       return true;
     case WM_TIMER:
       // One tick at a time, and none once the run ends: the music timers' ticks
       // never run inside an animation step, nor after the music stop.
       if (!Ending && !Busy) {
-        BusyScope busy(Busy);
+        const ScopedFlag busy(Busy);
         try {
           OnTimer(wParam);
         } catch (...) {
@@ -139,23 +127,20 @@ void SaverRun::OnTimer(std::uintptr_t id) {
 void SaverRun::StartMusic() {
   MusicTimers timers;
   try {
-    BusyScope busy(Busy);
+    const ScopedFlag busy(Busy);
     timers = Music.Start();
   } catch (...) {
     // Like any failing statement of the run start: the run goes on.
   }
   const HWND main = MainWindow().Handle();
-  if (timers.Timer1) ::SetTimer(main, Mp3RepeatTimer.Id, Mp3RepeatTimer.Interval, nullptr);
-  if (timers.Timer2) Timer2Enabled = ::SetTimer(main, CdPollTimer.Id, CdPollTimer.Interval, nullptr) != 0;
+  if (timers.Timer1) Mp3Repeat.Set(main, Mp3RepeatTimer.Id, Mp3RepeatTimer.Interval);
+  if (timers.Timer2) CdPoll.Set(main, CdPollTimer.Id, CdPollTimer.Interval);
 }
 
 void SaverRun::CdPollTick() {
-  if (!Timer2Enabled) return;
+  if (!CdPoll.On()) return;
   // A drive found unusable switches the poll off for the rest of the run.
-  if (!Music.Timer2Tick()) {
-    ::KillTimer(MainWindow().Handle(), CdPollTimer.Id);
-    Timer2Enabled = false;
-  }
+  if (!Music.Timer2Tick()) CdPoll.Kill();
 }
 
 void SaverRun::AnimationTick() {
@@ -178,7 +163,7 @@ void SaverRun::AnimationTick() {
 void SaverRun::End() noexcept {
   if (Ending) return;
   Ending = true;
-  ::KillTimer(MainWindow().Handle(), AnimationTimer.Id);
+  Animation.Kill();
   FormQueryUnload();
   FormUnload();
   if (OnEnded) OnEnded();
@@ -186,11 +171,8 @@ void SaverRun::End() noexcept {
 
 void SaverRun::StopMusic() noexcept {
   // Timer2 still on means a CD is playing; it goes off before the drive is stopped.
-  const bool timer2Enabled = Timer2Enabled;
-  if (timer2Enabled) {
-    ::KillTimer(MainWindow().Handle(), CdPollTimer.Id);
-    Timer2Enabled = false;
-  }
+  const bool timer2Enabled = CdPoll.On();
+  CdPoll.Kill();
   try {
     Music.Stop(timer2Enabled);
   } catch (...) {

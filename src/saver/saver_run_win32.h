@@ -15,6 +15,7 @@
 #include "layered/ball_window_win32.h"
 #include "music/mci_port_win32.h"
 #include "music/run_music.h"
+#include "platform/unique_handle_win32.h"
 #include "saver/ball_table.h"
 #include "settings/settings.h"
 
@@ -73,8 +74,10 @@ class SaverRun final : private BallWindowListener {
   float Pi = 0.0f;
   Win32MciPort MciDevices;
   RunMusic Music;  // on MciDevices
-  // SetTimer has no enabled flag to read back; the music stop tests this one.
-  bool Timer2Enabled = false;
+  // Timer3, Timer1 and Timer2 on Orbisette_Main; the music stop tests whether Timer2 is on.
+  WindowTimer Animation;
+  WindowTimer Mp3Repeat;
+  WindowTimer CdPoll;
   // Set while a tick or a music call runs: a tick that something inside lets
   // through waits for the next one instead of running inside it.
   bool Busy = false;

@@ -107,13 +107,13 @@ void Win32FileStore::Remove(const std::filesystem::path& file) {
 std::vector<std::filesystem::path> Win32FileStore::Find(const std::filesystem::path& pattern) {
   std::vector<std::filesystem::path> found;
   WIN32_FIND_DATAW data{};
-  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) return found;
+  const unique_hfind search(
+      NullIfInvalid(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));
+  if (!search) return found;
   do {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       found.push_back(pattern.parent_path() / data.cFileName);
-  } while (::FindNextFileW(search, &data));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.get(), &data));
   return found;
 }
 
