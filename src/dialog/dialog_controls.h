@@ -116,10 +116,6 @@ std::int32_t DialogFontPixels(TwipsPerPixel perPixel);
 // Where the dialog's outer rectangle goes on a screen: centred across and a
 // third of the way down. The differences are taken in twips and rounded, then
 // integer-divided (by 2 across, by 3 down), and the result turned into pixels.
-struct PixelPoint {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-};
 PixelPoint DialogPlacement(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t outerWidth,
                            std::int32_t outerHeight, TwipsPerPixel perPixel);
 

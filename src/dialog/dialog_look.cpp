@@ -19,7 +19,7 @@ bool Fits16(std::int32_t v) {
   return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
 }
 
-ScreenRect PointRect(ZoomPoint p) { return {p.X, p.Y, p.X, p.Y}; }
+PixelRect PointRect(PixelPoint p) { return {p.X, p.Y, p.X, p.Y}; }
 
 }  // namespace
 
@@ -34,16 +34,16 @@ Rgb GradientColourOfRow(GradientSurface surface, int row, double scaleHeight, do
   return GradientColour(surface, y, scaleHeight);
 }
 
-ZoomPoint ZoomPointAfterLoad(ZoomPoint old, std::optional<CursorPosition> cursor) {
+PixelPoint ZoomPointAfterLoad(PixelPoint old, std::optional<PixelPoint> cursor) {
   if (!cursor) return {};
-  ZoomPoint next = old;
-  if (Fits16(cursor->X)) next.X = static_cast<std::int16_t>(cursor->X);
-  if (Fits16(cursor->Y)) next.Y = static_cast<std::int16_t>(cursor->Y);
+  PixelPoint next = old;
+  if (Fits16(cursor->X)) next.X = cursor->X;
+  if (Fits16(cursor->Y)) next.Y = cursor->Y;
   return next;
 }
 
-ZoomRects ZoomFromCursor(ZoomPoint point, const ScreenRect& window) { return {PointRect(point), window}; }
+ZoomRects ZoomFromCursor(PixelPoint point, const PixelRect& window) { return {PointRect(point), window}; }
 
-ZoomRects ZoomToCursor(ZoomPoint point, const ScreenRect& window) { return {window, PointRect(point)}; }
+ZoomRects ZoomToCursor(PixelPoint point, const PixelRect& window) { return {window, PointRect(point)}; }
 
 }  // namespace orbisette

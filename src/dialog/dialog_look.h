@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/twips.h"
+
 namespace orbisette {
 
 // The gradient's divisor: the decimal 3.142 the look was tuned with, not pi.
@@ -39,37 +41,19 @@ Rgb GradientColourOfRow(GradientSurface surface, int row, double scaleHeight, do
 // DrawAnimatedRects' caption animation.
 inline constexpr int ZoomAnimation = 3;  // IDANI_CAPTION
 
-// Where the cursor was when the dialog loaded, in screen pixels, kept in 16 bits.
-struct ZoomPoint {
-  std::int16_t X = 0;
-  std::int16_t Y = 0;
-};
-
-struct CursorPosition {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-};
-
-// The point after the load step: (0, 0) when the cursor could not be read;
-// otherwise the cursor's coordinates, except that one which does not fit 16 bits
-// keeps its old value.
-ZoomPoint ZoomPointAfterLoad(ZoomPoint old, std::optional<CursorPosition> cursor);
-
-struct ScreenRect {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
-  std::int32_t Right = 0;
-  std::int32_t Bottom = 0;
-};
+// Where the cursor was when the dialog loaded, in screen pixels, kept in 16
+// bits: (0, 0) when the cursor could not be read; otherwise the cursor's
+// coordinates, except that one which does not fit 16 bits keeps its old value.
+PixelPoint ZoomPointAfterLoad(PixelPoint old, std::optional<PixelPoint> cursor);
 
 struct ZoomRects {
-  ScreenRect From;
-  ScreenRect To;
+  PixelRect From;
+  PixelRect To;
 };
 
 // Opening: from the zero-size rectangle at the point to the window's rectangle.
-ZoomRects ZoomFromCursor(ZoomPoint point, const ScreenRect& window);
+ZoomRects ZoomFromCursor(PixelPoint point, const PixelRect& window);
 // Closing: from the window's rectangle back to the same point.
-ZoomRects ZoomToCursor(ZoomPoint point, const ScreenRect& window);
+ZoomRects ZoomToCursor(PixelPoint point, const PixelRect& window);
 
 }  // namespace orbisette

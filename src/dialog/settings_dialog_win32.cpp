@@ -8,6 +8,7 @@
 
 #include "platform/names.h"
 #include "platform/resource_ids.h"
+#include "platform/screen_win32.h"
 #include "platform/text_win32.h"
 #include "settings/file_store_win32.h"
 #include "web_page.h"  // ORBISETTE_WEB_PAGE, from the build's settings
@@ -79,11 +80,6 @@ std::optional<std::wstring> ShortPathOf(std::wstring_view path) {
   return shortPath;
 }
 
-TwipsPerPixel ScreenTwipsPerPixel() {
-  ScopedGetDC screen(nullptr);
-  return TwipsPerPixelForDpi(::GetDeviceCaps(screen.get(), LOGPIXELSX), ::GetDeviceCaps(screen.get(), LOGPIXELSY));
-}
-
 // One surface's gradient into a 32-bit top-down image, one colour per pixel row.
 void FillGradient(std::uint32_t* pixels, int stride, int rows, RECT area, GradientSurface surface,
                   double twipsPerPixelY) {
@@ -152,7 +148,7 @@ unique_hfont CreateCaptionFont(TwipsPerPixel perPixel) {
   return wanted;
 }
 
-RECT ToRect(const ScreenRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+RECT ToRect(const PixelRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
 
 RECT Inset(RECT r, int dx, int dy) {
   ::InflateRect(&r, -dx, -dy);
@@ -193,7 +189,8 @@ void SettingsDialogForm::ShowModal() noexcept {
 }
 
 bool SettingsDialogForm::FormLoad() {
-  PerPixel = ScreenTwipsPerPixel();
+  const ScreenGeometry screen = ReadScreen();
+  PerPixel = screen.PerPixel;
   CaptionFont = CreateCaptionFont(PerPixel);
   const auto loadMark = [](int resource) {
     return static_cast<HBITMAP>(
@@ -209,8 +206,9 @@ bool SettingsDialogForm::FormLoad() {
   ::AdjustWindowRectEx(&outer, DialogStyle, FALSE, DialogExStyle);
   const int outerWidth = outer.right - outer.left;
   const int outerHeight = outer.bottom - outer.top;
-  const PixelPoint at = DialogPlacement(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), outerWidth,
-                                        outerHeight, PerPixel);
+  const PixelPoint at =
+      DialogPlacement(TwipsToPixels(screen.WidthTwips, PerPixel.X).value_or(0),
+                      TwipsToPixels(screen.HeightTwips, PerPixel.Y).value_or(0), outerWidth, outerHeight, PerPixel);
   if (!Create(DialogClass, WindowCreation{.ExStyle = DialogExStyle,
                                           .Caption = DialogWindowTitle,
                                           .Style = DialogStyle,
@@ -234,7 +232,7 @@ bool SettingsDialogForm::FormLoad() {
   POINT cursor{};
   const bool gotCursor = ::GetCursorPos(&cursor);
   ZoomPointAtLoad =
-      ZoomPointAfterLoad(ZoomPointAtLoad, gotCursor ? std::optional(CursorPosition{cursor.x, cursor.y}) : std::nullopt);
+      ZoomPointAfterLoad(ZoomPointAtLoad, gotCursor ? std::optional(PixelPoint{cursor.x, cursor.y}) : std::nullopt);
   RECT window{};
   ::GetWindowRect(Handle(), &window);
   const ZoomRects zoom = ZoomFromCursor(ZoomPointAtLoad, {window.left, window.top, window.right, window.bottom});

@@ -78,7 +78,7 @@ class SettingsDialogForm : public Window {
   unique_hbitmap Backdrop;
   unique_select_object BackdropSelection;
   unique_hbrush BackdropBrush;
-  ZoomPoint ZoomPointAtLoad;  // where the cursor was at load: both animations use it
+  PixelPoint ZoomPointAtLoad;  // where the cursor was at load: both animations use it
   HWND LastFocus = nullptr;
   bool Closing = false;
   bool Busy = false;  // the hourglass while the browser starts

@@ -30,6 +30,35 @@ struct ScreenGeometry {
 // A screen of widthPixels x heightPixels at the given factors.
 ScreenGeometry ScreenFromPixels(int widthPixels, int heightPixels, TwipsPerPixel perPixel);
 
+// A place on the screen in whole pixels (the cursor, a window's top-left).
+struct PixelPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  bool operator==(const PixelPoint&) const = default;
+};
+
+// A place in whole twips.
+struct TwipsPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+};
+
+// Screen pixels by edges, as the window system gives a window's rectangle.
+struct PixelRect {
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Right = 0;
+  std::int32_t Bottom = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+// A size in pixels.
+struct PixelSize {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  bool operator==(const PixelSize&) const = default;
+};
+
 // A length in twips as whole pixels, nearest, halves to even; empty when it does
 // not fit 32 bits.
 std::optional<std::int32_t> TwipsToPixels(double twips, double twipsPerPixel);

@@ -21,21 +21,6 @@ enum class PreviewStart { EndAtOnce, Embed };
 // process that never ends.
 PreviewStart DecidePreviewStart(std::int32_t hostHandle, bool hostIsWindow);
 
-// Screen pixels, as the window system gives a window's rectangle.
-struct PixelRect {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
-  std::int32_t Right = 0;
-  std::int32_t Bottom = 0;
-  bool operator==(const PixelRect&) const = default;
-};
-
-struct PixelSize {
-  std::int32_t Width = 0;
-  std::int32_t Height = 0;
-  bool operator==(const PixelSize&) const = default;
-};
-
 // The preview form's size, kept in 16-bit twips.
 struct PreviewTwips {
   std::int16_t Width = 0;

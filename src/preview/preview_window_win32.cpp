@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/resource_ids.h"
+#include "platform/screen_win32.h"
 
 namespace orbisette {
 namespace {
@@ -48,12 +49,6 @@ unique_stream PictureStream(HMODULE module) noexcept {
   if (FAILED(::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()))) return {};
   copy.release();
   return stream;
-}
-
-// The screen's twips per pixel on each axis, as the form runtime converts sizes.
-TwipsPerPixel ScreenTwipsPerPixel() noexcept {
-  ScopedGetDC screenDC(nullptr);
-  return TwipsPerPixelForDpi(::GetDeviceCaps(screenDC.get(), LOGPIXELSX), ::GetDeviceCaps(screenDC.get(), LOGPIXELSY));
 }
 
 }  // namespace
@@ -99,7 +94,8 @@ PreviewForm::~PreviewForm() { StopWatching(); }
 bool PreviewForm::Embed(HWND host) noexcept {
   RECT hostRect{};
   ::GetWindowRect(host, &hostRect);  // a box that went meanwhile is refused below
-  const TwipsPerPixel perPixel = ScreenTwipsPerPixel();
+  // The screen's twips per pixel on each axis, as the form runtime converts sizes.
+  const TwipsPerPixel perPixel = ReadScreen().PerPixel;
   const PreviewTwips twips =
       PreviewSizeTwips(PixelRect{hostRect.left, hostRect.top, hostRect.right, hostRect.bottom}, perPixel);
 

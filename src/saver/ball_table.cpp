@@ -96,11 +96,11 @@ void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t 
   CollideAll(balls, rebound, moveSpeed, pi);
 }
 
-std::optional<WindowPoint> WindowPointOf(const BallState& ball, TwipsPerPixel perPixel) {
+std::optional<PixelPoint> WindowPointOf(const BallState& ball, TwipsPerPixel perPixel) {
   const auto x = TwipsToPixels(static_cast<double>(ball.PosX), perPixel.X);
   const auto y = TwipsToPixels(static_cast<double>(ball.PosY), perPixel.Y);
   if (!x || !y) return std::nullopt;
-  return WindowPoint{*x, *y};
+  return PixelPoint{*x, *y};
 }
 
 CursorParkPoint CursorParkPointFor(const ScreenGeometry& screen) {
@@ -108,9 +108,8 @@ CursorParkPoint CursorParkPointFor(const ScreenGeometry& screen) {
                          TwipsToPixels(screen.HeightTwips, screen.PerPixel.Y)};
 }
 
-RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState,
-                          const ScreenGeometry& screen) {
-  const CursorPoint at = cursor.value_or(CursorPoint{0, 0});
+RunEndReason EndOfRunTest(std::optional<PixelPoint> cursor, std::int16_t escapeKeyState, const ScreenGeometry& screen) {
+  const PixelPoint at = cursor.value_or(PixelPoint{0, 0});
   const double limitX = screen.WidthTwips / screen.PerPixel.X - CornerMargin;
   const double limitY = screen.HeightTwips / screen.PerPixel.Y - CornerMargin;
   if (limitX > static_cast<double>(at.X) || limitY > static_cast<double>(at.Y)) {

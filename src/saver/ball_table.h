@@ -83,11 +83,7 @@ void AnimationStep(BallTable& balls, const ScreenGeometry& screen, std::int16_t 
 
 // Where a ball's window goes: its position in whole pixels, nearest, halves to
 // even. Empty when either coordinate does not convert; the window then stays.
-struct WindowPoint {
-  std::int32_t X;
-  std::int32_t Y;
-};
-std::optional<WindowPoint> WindowPointOf(const BallState& ball, TwipsPerPixel perPixel);
+std::optional<PixelPoint> WindowPointOf(const BallState& ball, TwipsPerPixel perPixel);
 
 // Where the cursor is put at the start of a run: the screen size in pixels. A
 // coordinate that does not convert is empty and the caller leaves it alone.
@@ -97,18 +93,13 @@ struct CursorParkPoint {
 };
 CursorParkPoint CursorParkPointFor(const ScreenGeometry& screen);
 
-struct CursorPoint {
-  std::int32_t X;
-  std::int32_t Y;
-};
-
 enum class RunEndReason { None, Cursor, Escape };
 
 // The end-of-run test made after the windows are placed. cursor is empty when
 // reading it failed, which counts as (0, 0). The cursor ends the run when it has
 // left the bottom-right corner by more than CornerMargin pixels; then a nonzero
 // Escape key state ends it. The cursor is tested first.
-RunEndReason EndOfRunTest(std::optional<CursorPoint> cursor, std::int16_t escapeKeyState, const ScreenGeometry& screen);
+RunEndReason EndOfRunTest(std::optional<PixelPoint> cursor, std::int16_t escapeKeyState, const ScreenGeometry& screen);
 
 // What the run's end hands to ShowCursor: the display counter the start-up got
 // when it hid the cursor, used as the show flag itself (-1, the usual value,

@@ -9,19 +9,14 @@
 namespace orbisette {
 namespace {
 
-struct ScreenPoint {
-  std::int32_t X;
-  std::int32_t Y;
-};
-
 // A point at a fixed offset into the ball's window, in whole twips: the sum is
 // taken in double from the single position, then rounded halves to even. Empty
 // when either coordinate does not fit 32 bits.
-std::optional<ScreenPoint> PointInBall(const BallState& ball, double offset) {
+std::optional<TwipsPoint> PointInBall(const BallState& ball, double offset) {
   const auto x = RoundToInt32(static_cast<double>(ball.PosX) + offset);
   const auto y = RoundToInt32(static_cast<double>(ball.PosY) + offset);
   if (!x || !y) return std::nullopt;
-  return ScreenPoint{*x, *y};
+  return TwipsPoint{*x, *y};
 }
 
 // Speed components that carry a ball away along the bearing towards the other

@@ -3,21 +3,13 @@
 #include <utility>
 
 #include "platform/names.h"
+#include "platform/screen_win32.h"
 #include "platform/text_win32.h"
 #include "platform/unique_handle_win32.h"
 #include "saver/run_timers.h"
 
 namespace orbisette {
 namespace {
-
-// The screen as the ball table sees it, read afresh at every use, so a change
-// of resolution takes effect at once.
-ScreenGeometry ReadScreen() {
-  ScopedGetDC screenDC(nullptr);
-  const TwipsPerPixel perPixel =
-      TwipsPerPixelForDpi(::GetDeviceCaps(screenDC.get(), LOGPIXELSX), ::GetDeviceCaps(screenDC.get(), LOGPIXELSY));
-  return ScreenFromPixels(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), perPixel);
-}
 
 float SecondsSinceMidnight() {
   SYSTEMTIME now;
@@ -155,7 +147,7 @@ void SaverRun::AnimationTick() {
 
   POINT cursor{0, 0};  // a failed read leaves (0, 0), far outside the corner
   ::GetCursorPos(&cursor);
-  if (EndOfRunTest(CursorPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen) != RunEndReason::None) {
+  if (EndOfRunTest(PixelPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen) != RunEndReason::None) {
     End();
   }
 }

@@ -131,11 +131,11 @@ TEST(BallTable, WindowPointsAndCursorParkPointRoundHalvesToEvenPerAxis) {
 
 TEST(BallTable, RunEndsWhenCursorLeavesCornerThenOnEscape) {
   struct Case {
-    std::optional<CursorPoint> cursor;
+    std::optional<PixelPoint> cursor;
     std::int16_t escape;
     RunEndReason reason;
   };
-  const auto at = [](std::int32_t x, std::int32_t y) { return std::optional<CursorPoint>(CursorPoint{x, y}); };
+  const auto at = [](std::int32_t x, std::int32_t y) { return std::optional<PixelPoint>(PixelPoint{x, y}); };
   const RunEndReason none = RunEndReason::None, cursor = RunEndReason::Cursor, escape = RunEndReason::Escape;
   int row = 0;
   // 1920 x 1080 pixels at 120 DPI across and 96 DPI down.

@@ -36,26 +36,26 @@ TEST(DialogLook, GradientColourOfARow) {
 
 TEST(DialogLook, ZoomPointFollowsTheCursorAtLoad) {
   const struct {
-    ZoomPoint Old;
-    std::optional<CursorPosition> Cursor;
+    PixelPoint Old;
+    std::optional<PixelPoint> Cursor;
     std::array<int, 2> Point;
   } cases[] = {
-      {{0, 0}, CursorPosition{100, 37}, {100, 37}},
+      {{0, 0}, PixelPoint{100, 37}, {100, 37}},
       {{5, 6}, std::nullopt, {0, 0}},  // cursor unreadable: the top-left corner
-      {{5, 6}, CursorPosition{40000, 37}, {5, 37}},
-      {{5, 6}, CursorPosition{-12, 70000}, {-12, 6}},
-      {{5, 6}, CursorPosition{-32768, 32767}, {-32768, 32767}},
+      {{5, 6}, PixelPoint{40000, 37}, {5, 37}},
+      {{5, 6}, PixelPoint{-12, 70000}, {-12, 6}},
+      {{5, 6}, PixelPoint{-32768, 32767}, {-32768, 32767}},
   };
   for (const auto& c : cases) {
-    const ZoomPoint p = ZoomPointAfterLoad(c.Old, c.Cursor);
+    const PixelPoint p = ZoomPointAfterLoad(c.Old, c.Cursor);
     EXPECT_EQ((std::array<int, 2>{p.X, p.Y}), c.Point);
   }
 }
 
 TEST(DialogLook, ZoomRunsFromThePointAndBack) {
-  const ZoomPoint point{100, 37};
-  const ScreenRect window{260, 170, 745, 443};
-  const auto corners = [](const ScreenRect& r) { return std::array{r.Left, r.Top, r.Right, r.Bottom}; };
+  const PixelPoint point{100, 37};
+  const PixelRect window{260, 170, 745, 443};
+  const auto corners = [](const PixelRect& r) { return std::array{r.Left, r.Top, r.Right, r.Bottom}; };
   const ZoomRects opening = ZoomFromCursor(point, window);
   const ZoomRects closing = ZoomToCursor(point, window);
   EXPECT_EQ(corners(opening.From), (std::array{100, 37, 100, 37}));
