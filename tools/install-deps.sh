@@ -1,12 +1,12 @@
 #!/bin/bash
 # Installs what building and testing Orbisette needs on Debian 12: the native
-# toolchain and test libraries, MinGW-w64, Wine, a virtual X display, the
-# Japanese locale for the code page 932 checks, and for the music tests a sound
-# server with a null sink, its recorder (parec) and the tools that make the test
-# tones. Safe to run again.
+# toolchain with clang-format and clang-tidy, the test libraries, MinGW-w64,
+# Wine, a virtual X display, the Japanese locale for the code page 932 checks,
+# and for the music tests a sound server with a null sink, its recorder (parec)
+# and the tools that make the test tones. Safe to run again.
 set -euo pipefail
 packages=(
-  cmake g++ make clang-format googletest libgtest-dev libbenchmark-dev libpng-dev
+  cmake g++ make clang-format clang-tidy googletest libgtest-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
   pulseaudio pulseaudio-utils sox lame

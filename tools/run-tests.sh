@@ -17,6 +17,8 @@ echo "== unit tests (native) =="
 cmake --preset native >/dev/null
 cmake --build --preset native
 cmake --build --preset native --target check-format
+echo "== layers, names and function lengths (tools/check-code.sh, clang-tidy) =="
+tools/check-code.sh
 ctest --preset native 2>&1 | tee -a "$log"
 
 # 30 s per target keeps this short; a longer run is tests/fuzz/run-fuzzers.sh 600.

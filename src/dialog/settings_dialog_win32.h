@@ -7,23 +7,18 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "dialog/dialog_context_win32.h"
 #include "dialog/dialog_look.h"
+#include "dialog/dialog_look_win32.h"
 #include "dialog/dialog_model.h"
 #include "platform/unique_handle_win32.h"
 #include "platform/window_win32.h"
 
 namespace orbisette {
-
-// What the dialog needs from this system beyond the settings: the settings
-// file, the web page the build names, the locale's decimal separator, and the
-// platform's ANSI and short-path conversions.
-DialogContext SettingsDialogContext(std::filesystem::path settingsFile);
 
 class SettingsDialogForm : public Window {
  public:
@@ -41,17 +36,28 @@ class SettingsDialogForm : public Window {
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
   bool FormLoad();
+  bool CreateForm(const ScreenGeometry& screen);
   void CreateControls();
+  void SetUpControl(const DialogControl& row, HWND hwnd);
+  void FillRepeatCombo(HWND combo);
+  void SetUpSpeedBar(HWND bar);
+  void ZoomOpen();
   void Unload() noexcept;
   bool PreTranslate(const MSG& msg);
+  bool OnMouseDown(HWND target);
+  bool OnKeyDown(WPARAM key);
 
+  void OnSize(WPARAM kind, LPARAM size);
   // The gradient image of the whole client area, drawn when the size changes.
-  void DrawBackdrop(int width, int height);
+  void RedrawBackdrop(int width, int height);
+  void OnPaint();
   void Paint(HDC dc) const;
   LRESULT LabelBackground(HDC dc, HWND label);
   void DrawMark(const DRAWITEMSTRUCT& item) const;
+  void OnActivate(WORD state);
+  LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
 
-  void OnCommand(ControlId id, WORD code);
+  void OnCommand(std::optional<ControlId> control, WORD code);
   void OnSpeedBar(WORD code, WORD thumb);
   void SelectMusic(std::int16_t kind);
   void PickMusicFile();
@@ -62,7 +68,6 @@ class SettingsDialogForm : public Window {
 
   HWND Control(ControlId id) const;
   std::optional<ControlId> ControlOf(HWND hwnd) const;
-  RECT PixelsOf(const DialogControl& row) const;
 
   DialogModel Model;
   HWND Owner;
@@ -72,13 +77,8 @@ class SettingsDialogForm : public Window {
   unique_hfont CaptionFont;
   unique_hbitmap MarkOff;
   unique_hbitmap MarkOn;
-  // The backdrop: both gradients and the heading frames, kept selected into
-  // its own DC for painting, and as a brush that labels fill their background with.
-  unique_hdc BackdropDc;
-  unique_hbitmap Backdrop;
-  unique_select_object BackdropSelection;
-  unique_hbrush BackdropBrush;
-  PixelPoint ZoomPointAtLoad;  // where the cursor was at load: both animations use it
+  std::optional<Backdrop> Background;  // drawn for the client area's size
+  PixelPoint ZoomPointAtLoad;          // where the cursor was at load: both animations use it
   HWND LastFocus = nullptr;
   bool Closing = false;
   bool Busy = false;  // the hourglass while the browser starts

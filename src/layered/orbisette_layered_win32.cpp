@@ -19,6 +19,11 @@ OrbisetteLayered::OrbisetteLayered() : Gdiplus(StartGdiplus()) {
 OrbisetteLayered::~OrbisetteLayered() { UnloadPNGForm(); }
 
 void OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
+  if (MakeSurface(window) && DrawPicture(picture)) ShowLayered(window);
+}
+
+// A 32-bit bitmap the size of the window's inner area, selected into a memory DC.
+bool OrbisetteLayered::MakeSurface(HWND window) {
   RECT inner{};
   ::GetClientRect(window, &inner);
   const LONG width = inner.right - inner.left;
@@ -26,18 +31,18 @@ void OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
 
   // A 32-bit DIB stored bottom-up, one zero colour entry after the header.
   struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colour;
+    BITMAPINFOHEADER Header;
+    RGBQUAD Colour;
   } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = width;
-  info.header.biHeight = height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 32;
-  info.header.biCompression = BI_RGB;
+  info.Header.biSize = sizeof(BITMAPINFOHEADER);
+  info.Header.biWidth = width;
+  info.Header.biHeight = height;
+  info.Header.biPlanes = 1;
+  info.Header.biBitCount = 32;
+  info.Header.biCompression = BI_RGB;
   const auto sizeImage = RoundToInt32(32.0 / 8.0 * static_cast<double>(width) * static_cast<double>(height));
-  if (!sizeImage) return;  // a window too large for one bitmap: nothing is made
-  info.header.biSizeImage = static_cast<DWORD>(*sizeImage);
+  if (!sizeImage) return false;  // a window too large for one bitmap: nothing is made
+  info.Header.biSizeImage = static_cast<DWORD>(*sizeImage);
 
   {
     ScopedGetDC windowDC(window);
@@ -47,18 +52,22 @@ void OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   DibBitmap.reset(
       ::CreateDIBSection(MemDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, nullptr, nullptr, 0));
   OldBitmap = unique_select_object(MemDC.get(), DibBitmap.get());
+  return true;
+}
 
-  // The GDI+ objects of this call go on every way out.
+// The picture into the bitmap; a failure is shown in a message box.
+bool OrbisetteLayered::DrawPicture(BallPicture& picture) {
+  // The GDI+ objects of this call go on every way out; the picture stays with its owner.
   unique_gdip_graphics graphics;
   if (!Gdiplus || GdipCreateFromHDC(MemDC.get(), graphics.put()) != 0) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました1", ProgramTitle, MB_OK);
-    return;
+    return false;
   }
   // Missing, undecodable, or far too large for a ball window.
   gdiplus::Image* const image = picture.Image();
   if (!image) {
     ::MessageBoxW(nullptr, L"イメージの取得に失敗しました2", ProgramTitle, MB_OK);
-    return;
+    return false;
   }
   UINT imageWidth = 0;
   UINT imageHeight = 0;
@@ -67,13 +76,18 @@ void OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   // Its own size at the top-left: a larger picture is cut, a smaller one leaves
   // a transparent band at the right and bottom.
   GdipDrawImageRect(graphics.get(), image, 0.0f, 0.0f, static_cast<float>(imageWidth), static_cast<float>(imageHeight));
+  return true;
+}
 
+// The window made layered and topmost, showing the bitmap; it stays for the window's life.
+void OrbisetteLayered::ShowLayered(HWND window) {
   // WS_EX_LAYERED: the system shows the bitmap handed over below, with its alpha.
   const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
   ::SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   // Above every window that is not topmost itself.
   ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
+  RECT inner{};
   ::GetClientRect(window, &inner);
   POINT source{0, 0};
   SIZE size{inner.right - inner.left, inner.bottom - inner.top};
@@ -81,10 +95,6 @@ void OrbisetteLayered::MakeTrans(BallPicture& picture, HWND window) {
   BlendFunc.BlendFlags = 0;
   BlendFunc.SourceConstantAlpha = 255;
   BlendFunc.AlphaFormat = AcSrcAlpha;
-
-  // The graphics go now (the picture stays with its owner); the bitmap stays
-  // for the window's life.
-  graphics.reset();
 
   ScopedGetDC windowDC(window);
   ::UpdateLayeredWindow(window, windowDC.get(), nullptr, &size, MemDC.get(), &source, 0, &BlendFunc, ULW_ALPHA);

@@ -35,6 +35,10 @@ class OrbisetteLayered {
   void UnloadPNGForm();
 
  private:
+  bool MakeSurface(HWND window);
+  bool DrawPicture(BallPicture& picture);
+  void ShowLayered(HWND window);
+
   unique_hdc MemDC;
   unique_hbitmap DibBitmap;
   BLENDFUNCTION BlendFunc{};

@@ -53,6 +53,81 @@ std::optional<double> RadixValue(std::string_view digits, int base) {
   return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
 }
 
+int RadixOf(char tag) {
+  if (tag == 'H' || tag == 'h') return 16;
+  if (tag == 'O' || tag == 'o') return 8;
+  return 0;
+}
+
+// "&H"/"&O" and digits that must run to the end of the text.
+std::optional<double> WholeRadixNumber(std::string_view body) {
+  const int base = RadixOf(body[1]);
+  if (base == 0) return std::nullopt;
+  const std::string_view digits = body.substr(2);
+  for (char c : digits) {
+    if (DigitValue(c, base) < 0) return std::nullopt;
+  }
+  return RadixValue(digits, base);
+}
+
+// "&H"/"&O" and the digits that follow, up to the first other character.
+double LeadingRadixNumber(std::string_view packed) {
+  const int base = RadixOf(packed[1]);
+  if (base == 0) return 0.0;
+  std::size_t n = 2;
+  while (n < packed.size() && DigitValue(packed[n], base) >= 0) ++n;
+  return RadixValue(packed.substr(2, n - 2), base).value_or(0.0);
+}
+
+// Copies the digits at i into canonical; whether there was one.
+bool CopyDigits(std::string_view text, std::size_t& i, std::string& canonical) {
+  bool anyDigit = false;
+  while (i < text.size() && IsDigit(text[i])) {
+    canonical += text[i++];
+    anyDigit = true;
+  }
+  return anyDigit;
+}
+
+// An optional sign, digits and at most one decimal separator (as "."), from i
+// on into canonical; whether any digit came.
+bool ReadMantissa(std::string_view text, std::size_t& i, char decimalSeparator, std::string& canonical) {
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) canonical += text[i++];
+  bool anyDigit = CopyDigits(text, i, canonical);
+  if (i < text.size() && text[i] == decimalSeparator) {
+    canonical += '.';
+    ++i;
+    anyDigit = CopyDigits(text, i, canonical) || anyDigit;
+  }
+  return anyDigit;
+}
+
+bool IsExponentMark(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+
+// An exponent (E or D, an optional sign, digits) at i, added to canonical only
+// when it has a digit; whether one was there to read and had none.
+bool ReadExponent(std::string_view text, std::size_t& i, std::string& canonical) {
+  if (i >= text.size() || !IsExponentMark(text[i])) return false;
+  std::string exponent = "e";
+  std::size_t j = i + 1;
+  if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+  const bool expDigit = CopyDigits(text, j, exponent);
+  if (!expDigit) return true;
+  canonical += exponent;
+  i = j;
+  return false;
+}
+
+// The whole text in the C locale's form, so that strtod reads it the same way
+// whatever locale this process runs in; nullopt when it is no number.
+std::optional<std::string> CanonicalNumber(std::string_view body, char decimalSeparator) {
+  std::size_t i = 0;
+  std::string canonical;
+  if (!ReadMantissa(body, i, decimalSeparator, canonical)) return std::nullopt;
+  if (ReadExponent(body, i, canonical) || i != body.size()) return std::nullopt;
+  return canonical;
+}
+
 }  // namespace
 
 std::optional<std::int16_t> RoundToInt16(double value) {
@@ -84,54 +159,12 @@ std::optional<double> ParseNumber(std::string_view text, char decimalSeparator) 
   std::size_t end = text.size();
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
-  std::string_view body = text.substr(begin, end - begin);
+  const std::string_view body = text.substr(begin, end - begin);
   if (body.empty()) return std::nullopt;
-
-  if (body.size() >= 2 && body[0] == '&') {
-    const char tag = body[1];
-    int base = 0;
-    if (tag == 'H' || tag == 'h') base = 16;
-    if (tag == 'O' || tag == 'o') base = 8;
-    if (base == 0) return std::nullopt;
-    std::string_view digits = body.substr(2);
-    for (char c : digits) {
-      if (DigitValue(c, base) < 0) return std::nullopt;
-    }
-    return RadixValue(digits, base);
-  }
-
-  // Rebuild the number in the C locale's form so that strtod reads it the same
-  // way whatever locale this process runs in.
-  std::string canonical;
-  std::size_t i = 0;
-  if (body[i] == '+' || body[i] == '-') canonical += body[i++];
-  bool anyDigit = false;
-  while (i < body.size() && IsDigit(body[i])) {
-    canonical += body[i++];
-    anyDigit = true;
-  }
-  if (i < body.size() && body[i] == decimalSeparator) {
-    canonical += '.';
-    ++i;
-    while (i < body.size() && IsDigit(body[i])) {
-      canonical += body[i++];
-      anyDigit = true;
-    }
-  }
-  if (!anyDigit) return std::nullopt;
-  if (i < body.size() && (body[i] == 'E' || body[i] == 'e' || body[i] == 'D' || body[i] == 'd')) {
-    canonical += 'e';
-    ++i;
-    if (i < body.size() && (body[i] == '+' || body[i] == '-')) canonical += body[i++];
-    bool expDigit = false;
-    while (i < body.size() && IsDigit(body[i])) {
-      canonical += body[i++];
-      expDigit = true;
-    }
-    if (!expDigit) return std::nullopt;
-  }
-  if (i != body.size()) return std::nullopt;
-  const double value = std::strtod(canonical.c_str(), nullptr);
+  if (body.size() >= 2 && body[0] == '&') return WholeRadixNumber(body);
+  const std::optional<std::string> canonical = CanonicalNumber(body, decimalSeparator);
+  if (!canonical) return std::nullopt;
+  const double value = std::strtod(canonical->c_str(), nullptr);
   if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
@@ -142,41 +175,11 @@ double ReadLeadingNumber(std::string_view text) {
   for (char c : text) {
     if (c != ' ' && c != '\t' && c != '\n') packed += c;
   }
-  if (packed.size() >= 2 && packed[0] == '&') {
-    const char tag = packed[1];
-    const int base = (tag == 'H' || tag == 'h') ? 16 : (tag == 'O' || tag == 'o') ? 8 : 0;
-    if (base == 0) return 0.0;
-    std::size_t n = 2;
-    while (n < packed.size() && DigitValue(packed[n], base) >= 0) ++n;
-    return RadixValue(std::string_view(packed).substr(2, n - 2), base).value_or(0.0);
-  }
-  std::string canonical;
+  if (packed.size() >= 2 && packed[0] == '&') return LeadingRadixNumber(packed);
   std::size_t i = 0;
-  if (i < packed.size() && (packed[i] == '+' || packed[i] == '-')) canonical += packed[i++];
-  bool anyDigit = false;
-  while (i < packed.size() && IsDigit(packed[i])) {
-    canonical += packed[i++];
-    anyDigit = true;
-  }
-  if (i < packed.size() && packed[i] == '.') {
-    canonical += packed[i++];
-    while (i < packed.size() && IsDigit(packed[i])) {
-      canonical += packed[i++];
-      anyDigit = true;
-    }
-  }
-  if (!anyDigit) return 0.0;
-  if (i < packed.size() && (packed[i] == 'E' || packed[i] == 'e' || packed[i] == 'D' || packed[i] == 'd')) {
-    std::string exponent = "e";
-    std::size_t j = i + 1;
-    if (j < packed.size() && (packed[j] == '+' || packed[j] == '-')) exponent += packed[j++];
-    bool expDigit = false;
-    while (j < packed.size() && IsDigit(packed[j])) {
-      exponent += packed[j++];
-      expDigit = true;
-    }
-    if (expDigit) canonical += exponent;
-  }
+  std::string canonical;
+  if (!ReadMantissa(packed, i, '.', canonical)) return 0.0;
+  ReadExponent(packed, i, canonical);
   const double value = std::strtod(canonical.c_str(), nullptr);
   return std::isfinite(value) ? value : 0.0;
 }

@@ -277,6 +277,72 @@ std::string EndFor(std::string_view contents, const Line& line, Form kind, const
 
 bool Breaks(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
+// Whether a name or the value would break the file's lines.
+bool BreaksTheFile(std::string_view section, std::string_view key, std::string_view value,
+                   const std::u16string& sectionName, const std::u16string& keyName, const TextCodec& codec) {
+  return sectionName.empty() || keyName.empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
+         keyName.find(u'=') != std::u16string::npos || sectionName.find(u']') != std::u16string::npos ||
+         keyName.front() == u';' || keyName.front() == u'[' || EndsInLoneLeadByte(section, codec) ||
+         EndsInLoneLeadByte(key, codec) || EndsInLoneLeadByte(value, codec);
+}
+
+// An odd last byte of a UTF-16 file is written out as the whole character the
+// platform reads it as, so that anything after it stays in step.
+std::string_view WithOddLastBytePadded(std::string_view contents, std::string& padded) {
+  const Layout layout = LayoutOf(contents);
+  if (!HasOddLastByte(contents, layout)) return contents;
+  const char odd = contents.back();
+  padded = std::string(contents.substr(0, contents.size() - 1));
+  padded.append(layout.Kind == Form::Utf16Le ? std::string{odd, '\0'} : std::string{'\0', odd});
+  return padded;
+}
+
+// Same line, same spelling of the key and the same line end; new value.
+std::string WithKeyLineRewritten(std::string_view contents, const Document& doc, const Line& line, std::string_view key,
+                                 std::string_view value, const TextCodec& codec) {
+  const Form kind = doc.Where.Kind;
+  const std::string_view head = contents.substr(line.Begin, KeyNameEnd(contents, line, kind, codec) - line.Begin);
+  std::string out(contents.substr(0, line.Begin));
+  if (kind == Form::Ansi && EndsInLoneLeadByte(head, codec)) {
+    // A lead byte ending the name would take the "=": the key as passed, after the indentation.
+    out.append(head.substr(0, head.size() - TrimAnsi(head).size()));  // it ends in the lead byte, not a blank
+    out.append(TrimAnsi(key));
+  } else {
+    out.append(head);
+  }
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "=" + a string here.
+  std::string assignment(1, '=');
+  out.append(Encode(assignment.append(value), kind, codec));
+  out.append(contents.substr(line.TextEnd));
+  return out;
+}
+
+// A new key after the last line of its section.
+std::string WithKeyLineAdded(std::string_view contents, const Document& doc, const Line& last,
+                             const std::string& keyLine, const std::string& eol, const TextCodec& codec) {
+  const Form kind = doc.Where.Kind;
+  std::string out(contents.substr(0, last.End));
+  if (last.End == last.TextEnd) out.append(EndFor(contents, last, kind, eol, codec));  // last line had no line end
+  out.append(Encode(keyLine, kind, codec)).append(eol);
+  out.append(contents.substr(last.End));
+  return out;
+}
+
+// A new section with the key at the end of the file.
+std::string WithSectionAppended(std::string_view contents, const Document& doc, std::string_view section,
+                                const std::string& keyLine, const std::string& eol, const TextCodec& codec) {
+  const Form kind = doc.Where.Kind;
+  std::string out(contents);
+  if (!doc.Lines.empty() && doc.Lines.back().End == doc.Lines.back().TextEnd) {
+    out.append(EndFor(contents, doc.Lines.back(), kind, eol, codec));
+  }
+  std::string header(1, '[');
+  header.append(TrimAnsi(section)).append(1, ']');
+  out.append(Encode(header, kind, codec)).append(eol);
+  out.append(Encode(keyLine, kind, codec)).append(eol);
+  return out;
+}
+
 }  // namespace
 
 std::string ReadProfileValue(std::string_view contents, std::string_view section, std::string_view key,
@@ -292,62 +358,16 @@ std::optional<std::string> WithProfileValue(std::string_view contents, std::stri
                                             std::string_view value, const TextCodec& codec) {
   const std::u16string sectionName = PassedName(section, codec);
   const std::u16string keyName = PassedName(key, codec);
-  if (sectionName.empty() || keyName.empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
-      keyName.find(u'=') != std::u16string::npos || sectionName.find(u']') != std::u16string::npos ||
-      keyName.front() == u';' || keyName.front() == u'[' || EndsInLoneLeadByte(section, codec) ||
-      EndsInLoneLeadByte(key, codec) || EndsInLoneLeadByte(value, codec)) {
-    return std::nullopt;
-  }
-  // An odd last byte of a UTF-16 file is written out as the whole character the
-  // platform reads it as, so that anything after it stays in step.
+  if (BreaksTheFile(section, key, value, sectionName, keyName, codec)) return std::nullopt;
   std::string padded;
-  if (const Layout layout = LayoutOf(contents); HasOddLastByte(contents, layout)) {
-    const char odd = contents.back();
-    padded = std::string(contents.substr(0, contents.size() - 1));
-    padded.append(layout.Kind == Form::Utf16Le ? std::string{odd, '\0'} : std::string{'\0', odd});
-    contents = padded;
-  }
+  contents = WithOddLastBytePadded(contents, padded);
   const Document doc = Parse(contents, codec);
-  const Form kind = doc.Where.Kind;
   const Location where = Locate(doc.Lines, sectionName, keyName);
   const std::string eol = LineEndOf(contents, doc, codec);
-  std::string keyLine = std::string(TrimAnsi(key)) + "=" + std::string(value);
-  std::string out;
-  out.reserve(contents.size() + 4 * (keyLine.size() + section.size() + 8));
-
-  if (where.KeyLine) {
-    // Same line, same spelling of the key and the same line end; new value.
-    const Line& line = doc.Lines[*where.KeyLine];
-    const std::string_view head = contents.substr(line.Begin, KeyNameEnd(contents, line, kind, codec) - line.Begin);
-    out.append(contents.substr(0, line.Begin));
-    if (kind == Form::Ansi && EndsInLoneLeadByte(head, codec)) {
-      // A lead byte ending the name would take the "=": the key as passed, after the indentation.
-      out.append(head.substr(0, head.size() - TrimAnsi(head).size()));  // it ends in the lead byte, not a blank
-      out.append(TrimAnsi(key));
-    } else {
-      out.append(head);
-    }
-    out.append(Encode("=" + std::string(value), kind, codec));
-    out.append(contents.substr(line.TextEnd));
-    return out;
-  }
-
-  if (where.SectionEnd) {
-    const Line& last = doc.Lines[*where.SectionEnd];
-    out.append(contents.substr(0, last.End));
-    if (last.End == last.TextEnd) out.append(EndFor(contents, last, kind, eol, codec));  // last line had no line end
-    out.append(Encode(keyLine, kind, codec)).append(eol);
-    out.append(contents.substr(last.End));
-    return out;
-  }
-
-  out.append(contents);
-  if (!doc.Lines.empty() && doc.Lines.back().End == doc.Lines.back().TextEnd) {
-    out.append(EndFor(contents, doc.Lines.back(), kind, eol, codec));
-  }
-  out.append(Encode("[" + std::string(TrimAnsi(section)) + "]", kind, codec)).append(eol);
-  out.append(Encode(keyLine, kind, codec)).append(eol);
-  return out;
+  const std::string keyLine = std::string(TrimAnsi(key)) + "=" + std::string(value);
+  if (where.KeyLine) return WithKeyLineRewritten(contents, doc, doc.Lines[*where.KeyLine], key, value, codec);
+  if (where.SectionEnd) return WithKeyLineAdded(contents, doc, doc.Lines[*where.SectionEnd], keyLine, eol, codec);
+  return WithSectionAppended(contents, doc, section, keyLine, eol, codec);
 }
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& file, std::uint32_t processId,

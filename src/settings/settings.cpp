@@ -20,23 +20,23 @@ void LoadWhole(std::int16_t& target, const std::string& text, std::int16_t whenE
 }  // namespace
 
 void LoadSettings(Settings& settings, const SettingsSources& sources) {
-  const char sep = sources.decimalSeparator;
-  LoadWhole(settings.BgmKind, sources.readKey(KeyBgmKind), 0, sep);
-  LoadWhole(settings.BgmRepeat, sources.readKey(KeyBgmRepeat), 0, sep);
+  const char sep = sources.DecimalSeparator;
+  LoadWhole(settings.BgmKind, sources.ReadKey(KeyBgmKind), 0, sep);
+  LoadWhole(settings.BgmRepeat, sources.ReadKey(KeyBgmRepeat), 0, sep);
 
-  const std::string file = sources.readKey(KeyBgmFile);
+  const std::string file = sources.ReadKey(KeyBgmFile);
   settings.BgmFile = file;
-  if (!file.empty() && !sources.fileExists(file)) settings.BgmFile.clear();
+  if (!file.empty() && !sources.FileExists(file)) settings.BgmFile.clear();
   if (settings.BgmFile.empty() && settings.BgmKind == BgmMusicFile) settings.BgmKind = BgmNone;
 
-  const std::string speed = sources.readKey(KeyMoveSpeed);
+  const std::string speed = sources.ReadKey(KeyMoveSpeed);
   if (speed.empty()) {
     settings.MoveSpeed = DefaultMoveSpeed;
   } else if (auto number = ParseNumber(speed, sep)) {
     if (auto single = ToSingle(*number)) settings.MoveSpeed = *single;
   }
 
-  LoadWhole(settings.Rebound, sources.readKey(KeyRebound), DefaultRebound, sep);
+  LoadWhole(settings.Rebound, sources.ReadKey(KeyRebound), DefaultRebound, sep);
 }
 
 std::string SettingsNumberText(long long value) {

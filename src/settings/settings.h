@@ -35,11 +35,11 @@ struct Settings {
 
 struct SettingsSources {
   // The text of one key of the settings file (empty when missing).
-  std::function<std::string(std::string_view key)> readKey;
+  std::function<std::string(std::string_view key)> ReadKey;
   // Whether the music file can be opened for reading.
-  std::function<bool(const std::string& path)> fileExists;
+  std::function<bool(const std::string& path)> FileExists;
   // The decimal separator of the user's locale.
-  char decimalSeparator = '.';
+  char DecimalSeparator = '.';
 };
 
 // Reads the five keys into settings. An empty key gives its default; a number

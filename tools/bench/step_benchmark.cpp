@@ -13,7 +13,7 @@ constexpr float MoveSpeed = 30.0f;
 
 // Balls dealt as a run starts them, then stepped tick after tick: most pairs
 // are far apart and leave after the distance test.
-void BM_AnimationStepPlaced(benchmark::State& state) {
+void AnimationStepPlaced(benchmark::State& state) {
   BallTable balls{};
   TimeSeededRandom random(43200.5f);
   PlaceBalls(balls, Screen, MoveSpeed, random);
@@ -23,12 +23,12 @@ void BM_AnimationStepPlaced(benchmark::State& state) {
     benchmark::DoNotOptimize(balls);
   }
 }
-BENCHMARK(BM_AnimationStepPlaced);
+BENCHMARK(AnimationStepPlaced);
 
 // All ten balls in one small cluster, every pair in contact: two bearings and
 // four sines or cosines per pair. The cluster is restored before each tick so
 // that it never spreads out of contact.
-void BM_AnimationStepAllOverlapping(benchmark::State& state) {
+void AnimationStepAllOverlapping(benchmark::State& state) {
   BallTable cluster{};
   for (std::size_t k = 0; k < BallCount; ++k) {
     const float offset = static_cast<float>(k);
@@ -41,6 +41,6 @@ void BM_AnimationStepAllOverlapping(benchmark::State& state) {
     benchmark::DoNotOptimize(balls);
   }
 }
-BENCHMARK(BM_AnimationStepAllOverlapping);
+BENCHMARK(AnimationStepAllOverlapping);
 
 }  // namespace

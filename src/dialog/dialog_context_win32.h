@@ -1,0 +1,25 @@
+// What the settings dialog needs from this system beyond the settings: the
+// settings file, the web page the build names, the locale's decimal separator,
+// and the platform's ANSI and short-path conversions of a picked path.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dialog/dialog_model.h"
+
+namespace orbisette {
+
+DialogContext SettingsDialogContext(std::filesystem::path settingsFile);
+
+// The path in the system's ANSI code page, only when every character has its
+// own form there: no best-fit look-alikes, no default character, and the bytes
+// read back as the same path.
+std::optional<std::string> PathToAnsi(std::wstring_view path);
+
+// The system's short (8.3) form of an existing path.
+std::optional<std::wstring> ShortPathOf(std::wstring_view path);
+
+}  // namespace orbisette
