@@ -122,14 +122,15 @@ bool PreviewForm::Embed(HWND host) noexcept {
 LRESULT PreviewForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
-    case WM_PAINT: {
-      const ScopedPaint paint(Handle());
-      Paint(paint.get());
-      return 0;
-    }
+    case WM_PAINT: OnPaint(); return 0;
     case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
     default: return Window::HandleMessage(message, wParam, lParam);
   }
+}
+
+void PreviewForm::OnPaint() noexcept {
+  const ScopedPaint paint(Handle());
+  Paint(paint.get());
 }
 
 void PreviewForm::Paint(HDC dc) noexcept {

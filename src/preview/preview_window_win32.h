@@ -41,6 +41,7 @@ class PreviewForm : public Window {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
   void OnDestroyed() noexcept override;
+  void OnPaint() noexcept;
   void Paint(HDC dc) noexcept;
   static void CALLBACK OnWatchTick(HWND, UINT, UINT_PTR timer, DWORD) noexcept;
   void End() noexcept;

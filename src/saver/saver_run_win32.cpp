@@ -53,27 +53,24 @@ void SaverRun::Start() {
 bool SaverRun::OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRESULT& result) noexcept {
   result = 0;
   switch (message) {
-    case WM_CREATE:
-      // Ticking from the window's creation: a failure box during the run start
-      // lets ticks through before the ball table exists.
-      Animation.Set(hwnd, AnimationTimer.Id, AnimationTimer.Interval);
-      return true;
-    case WM_TIMER:
-      // One tick at a time, and none once the run ends: the music timers' ticks
-      // never run inside an animation step, nor after the music stop.
-      if (!Ending && !Busy) {
-        const ScopedFlag busy(Busy);
-        try {
-          OnTimer(wParam);
-        } catch (...) {
-          // Nothing of a tick may stop the next one.
-        }
-      }
-      return true;
-    case WM_CLOSE:  // Alt+F4 on the saver window ends the run like Escape
-      End();
-      return true;
+    // Ticking from the window's creation: a failure box during the run start
+    // lets ticks through before the ball table exists.
+    case WM_CREATE: Animation.Set(hwnd, AnimationTimer.Id, AnimationTimer.Interval); return true;
+    case WM_TIMER: OnTimerMessage(wParam); return true;
+    case WM_CLOSE: End(); return true;  // Alt+F4 on the saver window ends the run like Escape
     default: return false;
+  }
+}
+
+void SaverRun::OnTimerMessage(std::uintptr_t id) noexcept {
+  // One tick at a time, and none once the run ends: the music timers' ticks
+  // never run inside an animation step, nor after the music stop.
+  if (Ending || Busy) return;
+  const ScopedFlag busy(Busy);
+  try {
+    OnTimer(id);
+  } catch (...) {
+    // Nothing of a tick may stop the next one.
   }
 }
 

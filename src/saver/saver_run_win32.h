@@ -57,6 +57,7 @@ class SaverRun final : private BallWindowListener {
   bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
   void FormLoad();
   void AnimationTick();
+  void OnTimerMessage(std::uintptr_t id) noexcept;
   void OnTimer(std::uintptr_t id);
   void StartMusic();
   void CdPollTick();
