@@ -68,6 +68,10 @@ SaverRun::~SaverRun() {
 }
 
 void SaverRun::Start() {
+  // Asked once before the animation timer exists: the key's "pressed since the
+  // last query" bit may be left from a press minutes ago (a dialog closed with
+  // Escape), and only a press during the run may end it.
+  ::GetAsyncKeyState(VK_ESCAPE);
   if (MainWindow().Create()) FormLoad();
 }
 
