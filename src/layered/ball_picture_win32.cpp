@@ -7,6 +7,7 @@
 #include "layered/picture_frames_win32.h"
 #include "layered/picture_head.h"
 #include "layered/picture_size.h"
+#include "platform/file_read_win32.h"
 
 namespace orbisette {
 namespace {
@@ -27,16 +28,8 @@ DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
   const unique_handle file(
       NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  return DeclaredSizeOf([&](std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
-    LARGE_INTEGER at{};
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    DWORD got = 0;
-    if (!file || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
-        !::ReadFile(file.get(), into.data(), static_cast<DWORD>(into.size()), &got, nullptr)) {
-      return 0;
-    }
-    return got;
-  });
+  return DeclaredSizeOf(
+      [&](std::uint64_t offset, std::span<std::uint8_t> into) { return ReadFileAt(file.get(), offset, into); });
 }
 
 }  // namespace

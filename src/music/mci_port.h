@@ -1,7 +1,7 @@
 // The platform's multimedia services as the music sees them: MCI command strings
 // and their error texts, the count of wave output devices, and PlaySound. The
-// shell implements this with winmm and the file functions; the unit tests
-// script it. Portable: no <windows.h>.
+// shell implements this with winmm; the unit tests script it. Portable: no
+// <windows.h>.
 //
 // Buffers belong to the caller and are handed over with the length the platform
 // may write. Whatever the platform leaves in them (a full reply, a reply with no
@@ -36,10 +36,6 @@ class MciPort {
   // PlaySoundA with no module handle: the sound name in ANSI bytes, or none to
   // silence what plays. Returns the BOOL result.
   virtual std::int32_t PlaySoundAnsi(const std::optional<std::string>& soundName, std::uint32_t flags) = 0;
-  // The size of the file named by path (ANSI bytes); nullopt when it cannot be opened.
-  virtual std::optional<std::uint64_t> FileSizeOf(const std::string& path) = 0;
-  // Up to into.size() bytes of that file from offset; how many were read.
-  virtual std::size_t ReadFileBytes(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) = 0;
 };
 
 // The text a fixed-size reply buffer holds: everything before its first NUL (the

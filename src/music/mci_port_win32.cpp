@@ -4,6 +4,8 @@
 // after <windows.h>, which leaves it out under WIN32_LEAN_AND_MEAN
 #include <mmsystem.h>
 
+#include "music/wave_head.h"
+#include "platform/file_read_win32.h"
 #include "platform/unique_handle_win32.h"
 
 namespace orbisette {
@@ -11,6 +13,19 @@ namespace orbisette {
 static_assert(SndAsync == SND_ASYNC && SndNoDefault == SND_NODEFAULT && SndLoop == SND_LOOP);
 
 namespace {
+
+// The player trusts the header: a block align of 0, no channels or an absurd
+// rate crash it, an empty data chunk spins it for good, a data chunk larger
+// than the file overflows its stack.
+bool HoldsTogether(const std::string& path) {
+  const unique_handle file(NullIfInvalid(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  LARGE_INTEGER size{};
+  if (!file || !::GetFileSizeEx(file.get(), &size)) return false;
+  return IsPlayableWave(
+      static_cast<std::uint64_t>(size.QuadPart),
+      [&](std::uint64_t offset, std::span<std::uint8_t> into) { return ReadFileAt(file.get(), offset, into); });
+}
 
 DWORD WINAPI Silence(void* flags) {
   return static_cast<DWORD>(::PlaySoundA(nullptr, nullptr, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(flags))));
@@ -31,7 +46,7 @@ bool Win32MciPort::GetErrorString(std::int32_t code, std::span<char> text) {
 std::int32_t Win32MciPort::WaveOutDeviceCount() { return static_cast<std::int32_t>(::waveOutGetNumDevs()); }
 
 std::int32_t Win32MciPort::PlaySoundAnsi(const std::optional<std::string>& soundName, std::uint32_t flags) {
-  if (soundName) return ::PlaySoundA(soundName->c_str(), nullptr, flags);
+  if (soundName) return HoldsTogether(*soundName) ? ::PlaySoundA(soundName->c_str(), nullptr, flags) : FALSE;
   // Silencing waits until the platform's player has stopped, and a player stuck
   // on a file it cannot handle never does. The call runs on a thread of its own
   // so that the run's end goes on after SilenceWait; a player still stuck then
@@ -46,27 +61,6 @@ std::int32_t Win32MciPort::PlaySoundAnsi(const std::optional<std::string>& sound
     return FALSE;
   }
   return static_cast<std::int32_t>(result);
-}
-
-std::optional<std::uint64_t> Win32MciPort::FileSizeOf(const std::string& path) {
-  const unique_handle file(NullIfInvalid(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  LARGE_INTEGER size{};
-  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(size.QuadPart);
-}
-
-std::size_t Win32MciPort::ReadFileBytes(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) {
-  const unique_handle file(NullIfInvalid(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  DWORD got = 0;
-  if (!file || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
-      !::ReadFile(file.get(), into.data(), static_cast<DWORD>(into.size()), &got, nullptr)) {
-    return 0;
-  }
-  return got;
 }
 
 }  // namespace orbisette

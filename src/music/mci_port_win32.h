@@ -11,10 +11,10 @@ class Win32MciPort final : public MciPort {
   std::int32_t SendString(const std::string& command, std::span<char> reply) override;
   bool GetErrorString(std::int32_t code, std::span<char> text) override;
   std::int32_t WaveOutDeviceCount() override;
-  // Silencing (no sound name) waits at most SilenceWait for the platform's player.
+  // A sound file whose header does not hold together is not handed to the
+  // platform's player (FALSE, as for a file it cannot play); silencing (no
+  // sound name) waits at most SilenceWait for the player.
   std::int32_t PlaySoundAnsi(const std::optional<std::string>& soundName, std::uint32_t flags) override;
-  std::optional<std::uint64_t> FileSizeOf(const std::string& path) override;
-  std::size_t ReadFileBytes(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) override;
 
   // Long enough for a player that stops (a few milliseconds), short enough that
   // the run still ends well within a second of the key that ended it.

@@ -4,7 +4,6 @@
 #include <optional>
 #include <span>
 
-#include "music/wave_head.h"
 #include "platform/api_result.h"
 #include "platform/numeric.h"
 
@@ -124,13 +123,6 @@ void Orbisette_BGM::StopMp3() {
 
 void Orbisette_BGM::PlayWav(const std::string& bgmFile) {
   if (Port.WaveOutDeviceCount() <= 0) return;
-  // The platform's player trusts the header: one that does not hold together
-  // would crash it or hang it, so such a file is silent like one it cannot play.
-  const std::optional<std::uint64_t> size = Port.FileSizeOf(bgmFile);
-  const auto read = [&](std::uint64_t at, std::span<std::uint8_t> into) {
-    return Port.ReadFileBytes(bgmFile, at, into);
-  };
-  if (!size || !IsPlayableWave(*size, read)) return;
   // Without SndNoDefault a file that exists but cannot be played would loop the
   // system's default sound for the whole run.
   ApiResult = Port.PlaySoundAnsi(bgmFile, SndAsync | SndLoop | SndNoDefault);

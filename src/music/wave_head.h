@@ -15,7 +15,7 @@ namespace orbisette {
 
 // Up to into.size() bytes of the file from offset (fewer at its end); returns
 // how many were read.
-using ReadFileAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> into)>;
+using ReadWaveAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> into)>;
 
 // Highest sample rate a WAV may declare; professional recorders stop at 768 kHz.
 inline constexpr std::uint32_t LargestWaveRate = 768000;
@@ -25,6 +25,6 @@ inline constexpr std::uint32_t LargestWaveRate = 768000;
 // not 0; for PCM and float samples, block align = channels x bytes per sample
 // and bytes per second = rate x block align), and whose data chunk holds at
 // least one block and lies wholly inside the file.
-bool IsPlayableWave(std::uint64_t fileSize, const ReadFileAt& read);
+bool IsPlayableWave(std::uint64_t fileSize, const ReadWaveAt& read);
 
 }  // namespace orbisette

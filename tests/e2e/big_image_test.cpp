@@ -32,16 +32,14 @@ std::string Le(std::uint32_t v, int bytes) {
 }
 std::string Be16(std::uint32_t v) { return {static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)}; }
 
-// A BMP header of width x height at 32 bits (its pixels, 0, follow), or at 8
-// bits run-length encoded, whose whole picture is one end-of-bitmap code.
+// A BMP: its 32-bit pixels when small, else an 8-bit run-length picture of one end-of-bitmap code.
 std::string Bmp(std::uint32_t width, std::uint32_t height) {
-  const std::uint32_t pixels = width * height * 4 < 1u << 20 ? width * height * 4 : 0;
-  return "BM" + Le(54 + pixels, 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) + Le(width, 4) + Le(height, 4) + Le(1, 2) +
-         Le(32, 2) + Le(0, 24) + std::string(pixels, '\0');
-}
-std::string RleBmp(std::uint32_t width, std::uint32_t height) {
-  return "BM" + Le(1080, 4) + Le(0, 4) + Le(1078, 4) + Le(40, 4) + Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(8, 2) +
-         Le(1, 4) + Le(2, 4) + Le(0, 16) + std::string(1024, '\0') + std::string("\0\1", 2);
+  const bool rle = width > 64;
+  const std::string pixels =
+      rle ? std::string(1024, '\0') + std::string("\0\1", 2) : std::string(width * height * 4, 0);
+  return "BM" + Le(54 + static_cast<std::uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(rle ? 1078 : 54, 4) + Le(40, 4) +
+         Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(rle ? 8 : 32, 2) + Le(rle, 4) + Le(rle ? 2 : 0, 4) + Le(0, 16) +
+         pixels;
 }
 // A baseline JPEG of one grey component whose one scan is a single block.
 std::string Jpeg(std::uint32_t width, std::uint32_t height) {
@@ -50,11 +48,6 @@ std::string Jpeg(std::uint32_t width, std::uint32_t height) {
          Be16(height) + Be16(width) + "\x01\x01\x11" + std::string(1, '\0') + "\xFF\xC4" + table + "\xFF\xC4" +
          table.substr(0, 2) + "\x10" + table.substr(3) + "\xFF\xDA" + Be16(8) + "\x01\x01" + std::string(2, '\0') +
          "\x3F" + std::string(5, '\0') + "\xFF\xD9";
-}
-std::string Gif(std::uint32_t width, std::uint32_t height) {
-  return "GIF89a" + Le(width, 2) + Le(height, 2) + "\x80" + std::string(2, '\0') + std::string(6, '\xFF') + "," +
-         Le(0, 4) + Le(width, 2) + Le(height, 2) + std::string(1, '\0') + "\x02\x02\x44\x01" + std::string(1, '\0') +
-         ";";
 }
 
 struct BigCase {
@@ -107,13 +100,12 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   ::GetAsyncKeyState(VK_ESCAPE);  // read back, so that the next run does not see it
 }
 
-// 16000 x 16000 is a gigabyte of pixels in a file of about a megabyte; the
-// other formats declare their sizes in a few hundred bytes.
+// 16000 x 16000 is a gigabyte of pixels in a file of about a megabyte; a JPEG or BMP declares one in a few hundred
+// bytes.
 INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                          ::testing::Values(BigCase{16000, 16000, true}, BigCase{4097, 4096, true},
                                            BigCase{4096, 4096, false}, BigCase{65500, 65500, true, Jpeg, "jpeg"},
-                                           BigCase{30000, 30000, true, RleBmp, "rlebmp"},
-                                           BigCase{16, 16, false, Bmp, "bmp"}, BigCase{65500, 65500, true, Gif, "gif"}),
+                                           BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"}),
                          [](const auto& row) {
                            return std::string(row.param.format) + std::to_string(row.param.width) + "x" +
                                   std::to_string(row.param.height);

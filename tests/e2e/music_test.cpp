@@ -697,28 +697,19 @@ TEST_F(Music, FiguresTicksAndCpuWithAndWithoutAnMp3) {
   std::printf("    MP3 playing                %7.0f   %8.0f\n", Median(ticks[1]), Median(cpu[1]));
 }
 
-// Headers the platform's player cannot take: each crashed or hung the run, with
-// a wave device, before the header was read first. Now each is silent, and
-// Escape ends the run at once.
+// Headers that crash or hang the platform's player: the run stays silent and
+// Escape ends it.
 TEST_F(Music, AWavWithABrokenHeaderIsSilentAndEscapeEndsTheRun) {
-  auto wave = [](int channels, std::uint32_t rate, int align, std::uint32_t declared) {
-    auto le = [](std::uint32_t v, int n) {
-      std::string b;
+  auto wave = [](std::uint64_t channels, std::uint64_t rate, std::uint64_t align, std::uint64_t declared) {
+    std::string b("RIFF\xC4\x0F\0\0WAVEfmt \x10\0\0\0\1\0", 22);
+    for (auto [v, n] :
+         {std::pair{channels, 2}, {rate, 4}, {rate * 4, 4}, {align, 2}, {16, 2}, {0x61746164, 4}, {declared, 4}}) {
       for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i) & 0xFF);
-      return b;
-    };
-    return "RIFF" + le(36 + 4000, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) + le(rate, 4) +
-           le(rate * 4, 4) + le(align, 2) + le(16, 2) + "data" + le(declared, 4) + std::string(4000, '\x40');
+    }
+    return b + std::string(4000, '\x40');
   };
-  const std::pair<const char*, std::string> files[] = {
-      {"block align 0", wave(2, 44100, 0, 4000)},
-      {"no channels", wave(0, 44100, 4, 4000)},
-      {"rate 4 G", wave(2, 0xFFFFFFF0, 4, 4000)},
-      {"empty data", wave(2, 44100, 4, 0)},
-      {"data beyond the file", wave(2, 44100, 4, 0x7FFFFF00)},
-  };
-  for (const auto& [name, bytes] : files) {
-    SCOPED_TRACE(name);
+  for (const std::string& bytes : {wave(2, 44100, 0, 4000), wave(0, 44100, 4, 4000), wave(2, 0xFFFFFFF0, 4, 4000),
+                                   wave(2, 44100, 4, 0), wave(2, 44100, 4, 0x7FFFFF00)}) {
     WriteBytes(App.File(L"broken.wav"), bytes);
     WriteSettings(orbisette::BgmMusicFile, Narrow(App.File(L"broken.wav")));
     MusicRun run(*Shell, App, SoundServer::Address(*Shell), "-all");
@@ -726,7 +717,7 @@ TEST_F(Music, AWavWithABrokenHeaderIsSilentAndEscapeEndsTheRun) {
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(VisibleCount(run.Saver()), 10u) << "the run died";
     EXPECT_TRUE(run.End()) << "Escape did not end the run";
-    std::printf("    %s: ended %.0f ms after Escape\n", name, Now() - run.EndedAt);
+    std::printf("    ended %.0f ms after Escape\n", Now() - run.EndedAt);
     ::GetAsyncKeyState(VK_ESCAPE);
   }
 }

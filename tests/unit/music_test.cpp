@@ -51,14 +51,6 @@ class ScriptedPort final : public MciPort {
   std::int32_t PlaySoundAnsi(const std::optional<std::string>& name, std::uint32_t flags) override {
     return Log += "sound " + name.value_or("-") + "|" + std::to_string(flags) + "; ", 1;  // TRUE
   }
-  // Every file is the same small, sound WAV.
-  std::string Wave = std::string("RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x40\x1F\0\0\x40\x1F\0\0\1\0\x08\0", 36) +
-                     std::string("data\2\0\0\0\x80\x80", 10);
-  std::optional<std::uint64_t> FileSizeOf(const std::string&) override { return Wave.size(); }
-  std::size_t ReadFileBytes(const std::string&, std::uint64_t at, std::span<std::uint8_t> into) override {
-    const std::string part = Wave.substr(std::min<std::size_t>(at, Wave.size()), into.size());
-    return std::copy(part.begin(), part.end(), into.begin()) - into.begin();
-  }
 };
 
 std::string Send(Orbisette_BGM& m, const std::string& command) {
