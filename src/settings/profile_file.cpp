@@ -394,7 +394,8 @@ std::function<std::string(std::string_view key)> IniSectionReader(FileStore& sto
                                                                   const std::filesystem::path& file) {
   const FileStore::ReadResult read = store.Read(file);
   const TextCodec& codec = store.Codec();
-  auto doc = std::make_shared<const Document>(Parse(read.Status == FileStore::ReadStatus::Ok ? read.Bytes : "", codec));
+  const std::string_view contents = read.Status == FileStore::ReadStatus::Ok ? read.Bytes : std::string_view();
+  auto doc = std::make_shared<const Document>(Parse(contents, codec));
   return [doc, name = PassedName(section, codec), &codec](std::string_view key) {
     return ValueIn(*doc, name, key, codec);
   };
