@@ -56,10 +56,8 @@ std::int32_t Win32MciPort::PlaySoundAnsi(const std::optional<std::string>& sound
   if (!silencer) return ::PlaySoundA(nullptr, nullptr, flags);
   const unique_handle thread(silencer);
   DWORD result = FALSE;
-  if (::WaitForSingleObject(thread.get(), SilenceWait) != WAIT_OBJECT_0 ||
-      !::GetExitCodeThread(thread.get(), &result)) {
-    return FALSE;
-  }
+  Stuck = ::WaitForSingleObject(thread.get(), SilenceWait) != WAIT_OBJECT_0;
+  if (Stuck || !::GetExitCodeThread(thread.get(), &result)) return FALSE;
   return static_cast<std::int32_t>(result);
 }
 

@@ -16,9 +16,17 @@ class Win32MciPort final : public MciPort {
   // sound name) waits at most SilenceWait for the player.
   std::int32_t PlaySoundAnsi(const std::optional<std::string>& soundName, std::uint32_t flags) override;
 
+  // Whether a silencing did not finish within SilenceWait: the player is stuck,
+  // and the process had better end without the platform's clean-up, which
+  // would wait for it.
+  bool PlayerStuck() const { return Stuck; }
+
   // Long enough for a player that stops (a few milliseconds), short enough that
   // the run still ends well within a second of the key that ended it.
   static constexpr unsigned SilenceWait = 300;  // milliseconds
+
+ private:
+  bool Stuck = false;
 };
 
 }  // namespace orbisette

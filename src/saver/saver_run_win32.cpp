@@ -186,6 +186,8 @@ void SaverRun::End() noexcept {
   ::KillTimer(MainWindow().Handle(), AnimationTimer.Id);
   FormQueryUnload();
   FormUnload();
+  // A sound player stuck in the platform would hold the process's clean-up too.
+  if (MciDevices.PlayerStuck()) ::TerminateProcess(::GetCurrentProcess(), 0);
   if (OnEnded) OnEnded();
 }
 

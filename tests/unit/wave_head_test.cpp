@@ -30,9 +30,9 @@ TEST(WaveHead, PlaysOnlyAHeaderThatHoldsTogether) {
       {Wave(Fmt(2, 1, 22050, 11155, 512, 4) + Chunk("data", std::string(512, '\0'))), true},              // ADPCM
       {Wave(Fmt(1, 2, 44100, 176400, 0, 16) + data), false},
       {Wave(Fmt(1, 1, 0xFFFFFFFF, 0xFFFFFFFF, 1, 8) + data), false},  // agrees, but no such rate
-      {Wave(Fmt(1, 2, 44100, 88200, 2, 16) + data), false},  // align not the frame
-      {Wave(Fmt(1, 2, 44100, 44100, 4, 16) + data), false},  // bytes per second not rate x align
-      {Wave(stereo + Chunk("data", "abc")), false},          // less than a block
+      {Wave(Fmt(1, 2, 44100, 88200, 2, 16) + data), false},           // align not the frame
+      {Wave(Fmt(1, 2, 44100, 44100, 4, 16) + data), false},           // bytes per second not rate x align
+      {Wave(stereo + Chunk("data", "abc")), false},                   // less than a block
       {Wave(stereo + Chunk("data", std::string(8, '\0'), 9)), false},
       {Wave(data + stereo), false},
       {Wave(Chunk("fmt ", Le(1, 2) + Le(2, 2) + Le(44100, 4)) + data), false},
