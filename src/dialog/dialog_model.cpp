@@ -58,8 +58,9 @@ std::wstring SaveFailedMessage(const std::filesystem::path& file) {
 }
 
 std::wstring PathNotStorableMessage(std::wstring_view path) {
-  return L"このﾌｧｲﾙ名は設定ﾌｧｲﾙに書けません(長すぎるか、使えない文字を含んでいます)。\n前のﾌｧｲﾙのままです。\n\n" +
-         std::wstring(path);
+  // The limit in the message: the user can then see how much shorter the path must be.
+  return L"このﾌｧｲﾙ名は設定ﾌｧｲﾙに書けません(" + std::to_wstring(MaxProfileValueBytes) +
+         L" ﾊﾞｲﾄを超えるか、使えない文字を含んでいます)。\n前のﾌｧｲﾙのままです。\n\n" + std::wstring(path);
 }
 
 }  // namespace

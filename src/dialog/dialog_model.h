@@ -34,8 +34,12 @@ inline constexpr int SpeedBarStep = 1;  // the arrows and the track alike
 // The one pair description / pattern; the array ends in two NULs as the picker needs.
 inline constexpr wchar_t PickerFilter[] = L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
 inline constexpr std::wstring_view PickerTitle = L"ﾌｧｲﾙを開く";
-inline constexpr int PickerFileChars = 255;      // the file-name buffer
-inline constexpr int PickerTitleChars = 255;     // the file-title buffer
+// Buffers that hold whatever the picker may return: the longest path the
+// platform's wide functions take, and the longest name of one file, each with
+// its NUL. A path the settings file cannot hold is refused after the pick, with
+// a message, rather than failing the pick without a word.
+inline constexpr int PickerFileChars = 32768;    // the file-name buffer
+inline constexpr int PickerTitleChars = 256;     // the file-title buffer
 inline constexpr std::uint32_t PickerFlags = 0;  // the file need not exist
 
 // The web page button, shown with the hourglass while the browser starts.

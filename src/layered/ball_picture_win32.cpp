@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <span>
 
+#include "layered/picture_frames_win32.h"
 #include "layered/picture_head.h"
+#include "layered/picture_size.h"
+#include "platform/file_read_win32.h"
 
 namespace orbisette {
 namespace {
@@ -20,6 +23,15 @@ std::span<const std::uint8_t> ReadHead(const std::wstring& path, std::array<std:
   return std::span<const std::uint8_t>(buffer.data(), got);
 }
 
+// The size the file's headers declare, read through one handle.
+DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
+  const unique_handle file(
+      NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  return DeclaredSizeOf(
+      [&](std::uint64_t offset, std::span<std::uint8_t> into) { return ReadFileAt(file.get(), offset, into); });
+}
+
 }  // namespace
 
 gdiplus::Image* BallPicture::Image() noexcept {
@@ -27,13 +39,19 @@ gdiplus::Image* BallPicture::Image() noexcept {
   Tried = true;
   std::array<std::uint8_t, PngHeadLength> head{};
   if (CheckPictureHead(ReadHead(Path, head)) == PictureCheck::Refuse) return nullptr;
+  // Every format's size as declared, before the decoder sees the file: read
+  // here where its decoder would take the whole picture in at once, asked of
+  // the platform's codecs for the others.
+  const DeclaredSize declared = DeclaredSizeOfFile(Path);
+  const std::optional<PictureSize> size = declared.KnownFormat ? declared.Size : CodecPictureSize(Path);
+  if (!size || !FitsBallWindow(*size)) return nullptr;
   Session = StartGdiplus();
   if (!Session || GdipLoadImageFromFile(Path.c_str(), Picture.put()) != 0) return nullptr;
-  // Another format under the name (a BMP, a JPEG) is judged by its decoded size.
-  PictureSize size;
-  GdipGetImageWidth(Picture.get(), &size.Width);
-  GdipGetImageHeight(Picture.get(), &size.Height);
-  if (!FitsBallWindow(size)) Picture.reset();
+  // The decoder may still make a picture of another size than the header declared.
+  PictureSize decodedSize;
+  GdipGetImageWidth(Picture.get(), &decodedSize.Width);
+  GdipGetImageHeight(Picture.get(), &decodedSize.Height);
+  if (!FitsBallWindow(decodedSize)) Picture.reset();
   return Picture.get();
 }
 

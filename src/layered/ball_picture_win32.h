@@ -1,7 +1,8 @@
 // The ball picture of one run, decoded once for all ten ball windows: the first
 // window that asks decodes the file, and the others draw the same picture. A
-// PNG whose header gives a size far beyond a ball window is not decoded at all
-// and counts, like a missing or broken file, as a picture that cannot be had.
+// picture whose header gives a size far beyond a ball window, in any format, is
+// not decoded at all and counts, like a missing or broken file, as a picture
+// that cannot be had.
 #pragma once
 
 #include <windows.h>

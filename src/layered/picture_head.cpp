@@ -35,8 +35,8 @@ bool FitsBallWindow(PictureSize size) {
 }
 
 PictureCheck CheckPictureHead(std::span<const std::uint8_t> head) {
-  // Other formats (a BMP or JPEG under the name) go to the decoder as before;
-  // their size is checked once it has read them.
+  // Other formats (a BMP or JPEG under the name) are sized by the platform's
+  // codecs, which read their headers.
   if (!StartsWith(head, 0, PngSignature)) return PictureCheck::Decode;
   const std::optional<PictureSize> size = PngSizeOf(head);
   return size && FitsBallWindow(*size) ? PictureCheck::Decode : PictureCheck::Refuse;

@@ -31,7 +31,7 @@ std::optional<PictureSize> PngSizeOf(std::span<const std::uint8_t> head);
 bool FitsBallWindow(PictureSize size);
 
 enum class PictureCheck {
-  Decode,  // a PNG that fits, or no PNG at all: the decoder judges it
+  Decode,  // a PNG that fits, or no PNG at all: another format's header is read next
   Refuse,  // a PNG too large, empty, or broken in its header: cannot be had
 };
 // What to do with a picture file whose first bytes are head (fewer when the file

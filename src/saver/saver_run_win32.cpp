@@ -47,6 +47,10 @@ SaverRun::~SaverRun() {
 }
 
 void SaverRun::Start() {
+  // Asked once before the animation timer exists: the key's "pressed since the
+  // last query" bit may be left from a press minutes ago (a dialog closed with
+  // Escape), and only a press during the run may end it.
+  ::GetAsyncKeyState(VK_ESCAPE);
   if (MainWindow().Create()) FormLoad();
 }
 
@@ -155,6 +159,8 @@ void SaverRun::End() noexcept {
   Animation.Kill();
   FormQueryUnload();
   FormUnload();
+  // A sound player stuck in the platform would hold the process's clean-up too.
+  if (MciDevices.PlayerStuck()) ::TerminateProcess(::GetCurrentProcess(), 0);
   if (OnEnded) OnEnded();
 }
 

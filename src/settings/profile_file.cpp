@@ -1,6 +1,7 @@
 #include "settings/profile_file.h"
 
 #include <atomic>
+#include <memory>
 #include <utility>
 
 namespace orbisette {
@@ -343,15 +344,18 @@ std::string WithSectionAppended(std::string_view contents, const Document& doc, 
   return out;
 }
 
+std::string ValueIn(const Document& doc, std::u16string_view section, std::string_view key, const TextCodec& codec) {
+  const Location where = Locate(doc.Lines, section, PassedName(key, codec));
+  if (!where.KeyLine) return {};
+  const ParsedLine line = ParseLine(doc.Lines[*where.KeyLine].Text);
+  return ValueAsAnsi(line.Value.value_or(std::u16string_view{}), codec);
+}
+
 }  // namespace
 
 std::string ReadProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                              const TextCodec& codec) {
-  const Document doc = Parse(contents, codec);
-  const Location where = Locate(doc.Lines, PassedName(section, codec), PassedName(key, codec));
-  if (!where.KeyLine) return {};
-  const ParsedLine line = ParseLine(doc.Lines[*where.KeyLine].Text);
-  return ValueAsAnsi(line.Value.value_or(std::u16string_view{}), codec);
+  return ValueIn(Parse(contents, codec), PassedName(section, codec), key, codec);
 }
 
 std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
@@ -404,6 +408,17 @@ std::string ReadIniValue(FileStore& store, std::string_view section, std::string
   FileStore::ReadResult read = store.Read(file);
   if (read.Status != FileStore::ReadStatus::Ok) return {};
   return ReadProfileValue(read.Bytes, section, key, store.Codec());
+}
+
+std::function<std::string(std::string_view key)> IniSectionReader(FileStore& store, std::string_view section,
+                                                                  const std::filesystem::path& file) {
+  const FileStore::ReadResult read = store.Read(file);
+  const TextCodec& codec = store.Codec();
+  const std::string_view contents = read.Status == FileStore::ReadStatus::Ok ? read.Bytes : std::string_view();
+  auto doc = std::make_shared<const Document>(Parse(contents, codec));
+  return [doc, name = PassedName(section, codec), &codec](std::string_view key) {
+    return ValueIn(*doc, name, key, codec);
+  };
 }
 
 bool WriteIniValue(FileStore& store, std::string_view section, std::string_view key, std::string_view value,

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -96,6 +97,12 @@ class FileStore {
 // the file cannot be read.
 std::string ReadIniValue(FileStore& store, std::string_view section, std::string_view key,
                          const std::filesystem::path& file);
+
+// Reads the file once and answers, for each key of section asked afterwards,
+// what ReadIniValue would: a large file is read and parsed once for all its
+// keys, not once per key. store must outlive the reader.
+std::function<std::string(std::string_view key)> IniSectionReader(FileStore& store, std::string_view section,
+                                                                  const std::filesystem::path& file);
 
 // Stores one key in a profile file, creating the file, section or key as needed.
 // The new contents go to a temporary file of a name of their own beside it, which

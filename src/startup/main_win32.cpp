@@ -29,8 +29,7 @@ std::filesystem::path SettingsFilePath() { return JoinPath(program::ApplicationD
 
 void LoadProgramSettings(Settings& settings) {
   Win32FileStore store;
-  const std::filesystem::path ini = SettingsFilePath();
-  LoadSettings(settings, {[&](std::string_view key) { return ReadIniValue(store, SettingsSection, key, ini); },
+  LoadSettings(settings, {IniSectionReader(store, SettingsSection, SettingsFilePath()),
                           [](const std::string& path) { return FileExistsAnsi(path); }, LocaleDecimalSeparator()});
 }
 
@@ -94,7 +93,10 @@ class StartUp {
 
   void StartPreview(const StartupDecision& decision) {
     const HWND host = WindowFromHandle(decision.PreviewHandle);
-    if (DecidePreviewStart(decision.PreviewHandle, ::IsWindow(host)) == PreviewStart::EndAtOnce) program::EndNow();
+    // No host hands over the desktop as its box: a preview there would cover the
+    // screen's corner and never end.
+    const bool hostIsBox = ::IsWindow(host) && host != ::GetDesktopWindow();
+    if (DecidePreviewStart(decision.PreviewHandle, hostIsBox) == PreviewStart::EndAtOnce) program::EndNow();
     // The process lives exactly as long as the preview.
     Preview = std::make_unique<PreviewWindow>([] { program::EndNow(); });
     if (!Preview->Embed(host)) program::EndNow();

@@ -25,17 +25,44 @@ std::vector<HWND> BallWindows(const SaverProcess& run) {
   return balls;
 }
 
+std::string Le(std::uint32_t v, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
+  return out;
+}
+std::string Be16(std::uint32_t v) { return {static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)}; }
+
+// A BMP: its 32-bit pixels when small, else an 8-bit run-length picture of one end-of-bitmap code.
+std::string Bmp(std::uint32_t width, std::uint32_t height) {
+  const bool rle = width > 64;
+  const std::string pixels =
+      rle ? std::string(1024, '\0') + std::string("\0\1", 2) : std::string(width * height * 4, 0);
+  return "BM" + Le(54 + static_cast<std::uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(rle ? 1078 : 54, 4) + Le(40, 4) +
+         Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(rle ? 8 : 32, 2) + Le(rle, 4) + Le(rle ? 2 : 0, 4) + Le(0, 16) +
+         pixels;
+}
+// A baseline JPEG of one grey component whose one scan is a single block.
+std::string Jpeg(std::uint32_t width, std::uint32_t height) {
+  const std::string table = Be16(20) + std::string(1, '\0') + "\1" + std::string(15, '\0') + std::string(1, '\0');
+  return "\xFF\xD8\xFF\xDB" + Be16(67) + std::string(1, '\0') + std::string(64, '\1') + "\xFF\xC0" + Be16(11) + "\x08" +
+         Be16(height) + Be16(width) + "\x01\x01\x11" + std::string(1, '\0') + "\xFF\xC4" + table + "\xFF\xC4" +
+         table.substr(0, 2) + "\x10" + table.substr(3) + "\xFF\xDA" + Be16(8) + "\x01\x01" + std::string(2, '\0') +
+         "\x3F" + std::string(5, '\0') + "\xFF\xD9";
+}
+
 struct BigCase {
   std::uint32_t width, height;
   bool refused;
+  std::string (*file)(std::uint32_t, std::uint32_t) = BlankPng;
+  const char* format = "png";
 };
 
 class BigImage : public ::testing::TestWithParam<BigCase> {};
 
 TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
-  const auto [width, height, refused] = GetParam();
+  const auto [width, height, refused, file, format] = GetParam();
   AppFolder app(/*withImage=*/false);
-  WriteBytes(app.File(L"Orbisette.dll"), BlankPng(width, height));
+  WriteBytes(app.File(L"Orbisette.dll"), file(width, height));
   const auto begin = Clock::now();
   SaverProcess run(app.Program(), L"/s");
   ASSERT_TRUE(run.started());
@@ -57,8 +84,8 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
       },
       120s, 10ms);
   const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin);
-  std::printf("    %ux%u: %d boxes, ten windows after %lld ms, resident memory peak %llu KiB\n", width, height, boxes,
-              static_cast<long long>(took.count()), peakKiB);
+  std::printf("    %s %ux%u: %d boxes, ten windows after %lld ms, resident memory peak %llu KiB\n", format, width,
+              height, boxes, static_cast<long long>(took.count()), peakKiB);
   EXPECT_EQ(boxes, refused ? 10 : 0);
   EXPECT_LT(took, 10s);
   EXPECT_LT(peakKiB, 400u * 1024) << "the picture's pixels were decoded";
@@ -73,12 +100,15 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   ::GetAsyncKeyState(VK_ESCAPE);  // read back, so that the next run does not see it
 }
 
-// 16000 x 16000 is a gigabyte of pixels in a file of about a megabyte.
+// 16000 x 16000 is a gigabyte of pixels in a file of about a megabyte; a JPEG or BMP declares one in a few hundred
+// bytes.
 INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                          ::testing::Values(BigCase{16000, 16000, true}, BigCase{4097, 4096, true},
-                                           BigCase{4096, 4096, false}),
+                                           BigCase{4096, 4096, false}, BigCase{65500, 65500, true, Jpeg, "jpeg"},
+                                           BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"}),
                          [](const auto& row) {
-                           return std::to_string(row.param.width) + "x" + std::to_string(row.param.height);
+                           return std::string(row.param.format) + std::to_string(row.param.width) + "x" +
+                                  std::to_string(row.param.height);
                          });
 
 }  // namespace

@@ -418,11 +418,16 @@ TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
   ::GetShortPathNameW(kanji.c_str(), shortPath, MAX_PATH);
   // 曲 has no form in code page 1252: its short path is stored instead.
   const std::wstring kanjiStored = ::GetACP() == 932 ? kanji : shortPath;
+  // Paths of 255 and 256 characters: the settings file holds the first whole, not the second.
+  const std::wstring dir = app.File(L"music\\"), longest = dir + std::wstring(251 - dir.size(), L'a') + L".mp3";
+  WriteBytes(longest, "ID3");
   const std::pair<std::wstring, std::wstring> picks[] = {
       {song, song},
       {kanji, kanjiStored},
       {L"", kanjiStored},                            // cancelled
       {app.File(L"music\\Ωμέγα.mp3"), kanjiStored},  // no such file, and no short path: a message
+      {longest, longest},
+      {dir + std::wstring(252 - dir.size(), L'b') + L".mp3", longest},  // nor a short path: a message
   };
   WriteBytes(Ini(), "[Section]\r\n" + Five(" 2", " 0", Ansi(song), " 15", " 1"));
   OpenDialog dialog(app);
@@ -437,16 +442,17 @@ TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
     ::SendMessageW(::GetDlgItem(picker, cmb13), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
     ::PostMessageW(picker, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }, kSettle));
-    if (typed.find(L'Ω') != std::wstring::npos) {
+    if (typed.find(L'Ω') != std::wstring::npos || typed.size() > 255) {
       const HWND box = BoxOf(dialog.process, L"Orbisette");
       ASSERT_NE(box, nullptr);
+      EXPECT_NE(MessageBoxesOf(dialog.process.id()).at(0).text.find(L"255"), std::wstring::npos) << "no limit named";
       AnswerOk(box);
     }
     EXPECT_TRUE(WaitUntil([&] { return dialog.Text(lbl_Fname) == shown; }, kSettle)) << Ansi(typed);
   }
   dialog.Click(Cmd_Set);
   ASSERT_TRUE(dialog.Closes());
-  EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + Five(" 2", " 0", Ansi(kanjiStored), " 15", " 1"));
+  EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + Five(" 2", " 0", Ansi(longest), " 15", " 1"));
 }
 
 TEST_F(Dialog, ASaveThatCannotBeWrittenSaysSoAndStaysOpen) {

@@ -697,5 +697,30 @@ TEST_F(Music, FiguresTicksAndCpuWithAndWithoutAnMp3) {
   std::printf("    MP3 playing                %7.0f   %8.0f\n", Median(ticks[1]), Median(cpu[1]));
 }
 
+// Headers that crash or hang the platform's player: the run stays silent and
+// Escape ends it.
+TEST_F(Music, AWavWithABrokenHeaderIsSilentAndEscapeEndsTheRun) {
+  auto wave = [](std::uint64_t channels, std::uint64_t rate, std::uint64_t align, std::uint64_t declared) {
+    std::string b("RIFF\xC4\x0F\0\0WAVEfmt \x10\0\0\0\1\0", 22);
+    for (auto [v, n] :
+         {std::pair{channels, 2}, {rate, 4}, {rate * 4, 4}, {align, 2}, {16, 2}, {0x61746164, 4}, {declared, 4}}) {
+      for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i) & 0xFF);
+    }
+    return b + std::string(4000, '\x40');
+  };
+  for (const std::string& bytes : {wave(2, 44100, 0, 4000), wave(0, 44100, 4, 4000), wave(2, 0xFFFFFFF0, 4, 4000),
+                                   wave(2, 44100, 4, 0), wave(2, 44100, 4, 0x7FFFFF00)}) {
+    WriteBytes(App.File(L"broken.wav"), bytes);
+    WriteSettings(orbisette::BgmMusicFile, Narrow(App.File(L"broken.wav")));
+    MusicRun run(*Shell, App, SoundServer::Address(*Shell), "-all");
+    ASSERT_TRUE(run.ShowsTenBalls());
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(VisibleCount(run.Saver()), 10u) << "the run died";
+    EXPECT_TRUE(run.End()) << "Escape did not end the run";
+    std::printf("    ended %.0f ms after Escape\n", Now() - run.EndedAt);
+    ::GetAsyncKeyState(VK_ESCAPE);
+  }
+}
+
 }  // namespace
 }  // namespace e2e

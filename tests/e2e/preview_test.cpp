@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 #include "harness.h"
@@ -261,8 +262,11 @@ TEST(PreviewFaults, WithoutAWindowToShowInTheProcessEndsAtOnce) {
   const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                       ::GetModuleHandleW(nullptr), nullptr);
   ::DestroyWindow(gone);
+  wchar_t desktopHex[16];  // the desktop is no host's box, in either form of its handle
+  std::swprintf(desktopHex, 16, L"/p &H%llX", static_cast<unsigned long long>(::HandleToUlong(::GetDesktopWindow())));
   for (const std::wstring& arguments :
-       {std::wstring(L"/p"), std::wstring(L"/p 0"), std::wstring(L"/p abc"), L"/p " + HandleText(gone)}) {
+       {std::wstring(L"/p"), std::wstring(L"/p 0"), std::wstring(L"/p abc"), L"/p " + HandleText(gone),
+        L"/p " + HandleText(::GetDesktopWindow()), std::wstring(desktopHex)}) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
     const auto begin = Clock::now();
     SaverProcess preview(app.Program(), arguments);

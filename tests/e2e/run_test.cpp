@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "harness.h"
+#include "platform/names.h"
 #include "settings/settings.h"
 
 #include <psapi.h>  // after <windows.h>
@@ -182,6 +183,22 @@ TEST_F(Run, ASecondStartLeavesTheRunAlone) {
   EXPECT_EQ(std::set<HWND>(now.begin(), now.end()), first);
   PressEscape();
   ExpectEndsWithin(3s);
+}
+
+// An Escape pressed long before the run and never asked about since, and a
+// guard whose holder died (kept open here, as a crashed run's threads keep it).
+TEST_F(Run, AStaleEscapeOrADeadGuardLeavesTheRunRunning) {
+  for (bool deadGuard : {false, true}) {
+    HANDLE guard = nullptr;
+    const auto take = [&] { guard = ::CreateMutexW(nullptr, TRUE, orbisette::InstanceGuardName); };
+    deadGuard ? std::thread(take).join() : PressEscape();  // the Escape is not read back here
+    Start();
+    std::this_thread::sleep_for(1s);
+    ASSERT_FALSE(saver().Exited()) << "the run ended by itself";
+    PressEscape();
+    ExpectEndsWithin(3s);
+    if (guard) ::CloseHandle(guard);
+  }
 }
 
 // With no image installed every ball window says so in a message box while the

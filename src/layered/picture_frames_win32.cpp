@@ -1,0 +1,64 @@
+#include "layered/picture_frames_win32.h"
+
+#include <windows.h>
+// after <windows.h>
+#include <wincodec.h>
+
+#include <algorithm>
+
+#include "platform/unique_handle_win32.h"
+
+namespace orbisette {
+namespace {
+
+// An animated GIF or a TIFF may hold many frames; these are plenty for a ball.
+constexpr UINT MostFramesChecked = 64;
+
+inline void ReleaseQuietly(IUnknown* object) noexcept { object->Release(); }
+template <typename T>
+using unique_com = unique_any<T*, ReleaseQuietly>;
+
+// COM on this thread for as long as it lives, if it was not there already.
+class ComScope {
+ public:
+  ComScope() noexcept : Started(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (Started) ::CoUninitialize();
+  }
+
+ private:
+  bool Started;
+};
+
+}  // namespace
+
+std::optional<PictureSize> CodecPictureSize(const std::wstring& path) noexcept {
+  // Another mode set on this thread still lets the factory be made.
+  const ComScope com;
+  unique_com<IWICImagingFactory> factory;
+  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.put())))) {
+    return std::nullopt;
+  }
+  unique_com<IWICBitmapDecoder> decoder;
+  // Only the header is read here; the pixels wait for a frame's CopyPixels, which never comes.
+  if (FAILED(factory.get()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand, decoder.put()))) {
+    return std::nullopt;
+  }
+  UINT frames = 0;
+  if (FAILED(decoder.get()->GetFrameCount(&frames)) || frames == 0) return std::nullopt;
+  PictureSize largest;
+  for (UINT i = 0; i < std::min(frames, MostFramesChecked); ++i) {
+    unique_com<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder.get()->GetFrame(i, frame.put()))) return std::nullopt;
+    UINT width = 0, height = 0;
+    if (FAILED(frame.get()->GetSize(&width, &height))) return std::nullopt;
+    largest = {std::max(largest.Width, width), std::max(largest.Height, height)};
+  }
+  return largest;
+}
+
+}  // namespace orbisette

@@ -1,0 +1,24 @@
+#include <gtest/gtest.h>
+
+#include "memory_store.h"
+#include "settings/settings.h"
+
+namespace orbisette {
+namespace {
+
+struct CountingStore final : MemoryStore {
+  int Reads = 0;
+  ReadResult Read(const std::filesystem::path& file) override { return ++Reads, MemoryStore::Read(file); }
+};
+
+TEST(IniSectionReader, LoadsTheSettingsFromOneRead) {
+  CountingStore store;
+  store.Files["a.ini"] = "[Section]\r\n" + std::string(KeyMoveSpeed) + "= 30\r\n" + std::string(KeyRebound) + "=0\r\n";
+  Settings s;
+  LoadSettings(s, {IniSectionReader(store, SettingsSection, "a.ini"), [](const std::string&) { return true; }, '.'});
+  EXPECT_EQ(store.Reads, 1);
+  EXPECT_EQ(std::tuple(s.MoveSpeed, s.Rebound), std::tuple(30.0f, 0));
+}
+
+}  // namespace
+}  // namespace orbisette
