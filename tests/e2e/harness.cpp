@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,12 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     if (std::chrono::steady_clock::now() >= deadline) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -28,6 +28,9 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // them. A WM_QUIT that an in-process window's end posts goes with the rest.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// The middle value (the upper one of an even count); 0 for none.
+double Median(std::vector<double> values);
+
 bool PathExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);

@@ -344,36 +344,5 @@ TEST(PreviewOnScreen, TheHostsBoxShowsThePicture) {
   EXPECT_EQ(picture.Differences(shown, 300, 200), "");
 }
 
-// Figures, not verdicts: from /p to the window in the box and to its first
-// painting, and the preview's resident memory, as medians of five starts.
-TEST(PreviewFigures, StartTimeAndResidentMemory) {
-  AppFolder app(/*withImage=*/false);
-  std::vector<long long> shownMs, paintedMs, residentKiB;
-  for (int run = 0; run < 5; ++run) {
-    HostBox host(152, 112);
-    const auto begin = Clock::now();
-    SaverProcess preview(app.Program(), L"/p " + HandleText(host.box()));
-    const HWND window = WaitForPreview(preview, host.box());
-    ASSERT_NE(window, nullptr);
-    shownMs.push_back(MsSince(begin));
-    // Painted: WM_PAINT has validated the whole window.
-    ASSERT_TRUE(PumpUntil([&] { return !::GetUpdateRect(window, nullptr, FALSE); }, 5s));
-    paintedMs.push_back(MsSince(begin));
-    PumpUntil([] { return false; }, 300ms);
-    if (const auto stats = HostStatsOf(app.Program()))
-      residentKiB.push_back(static_cast<long long>(stats->residentKiB));
-    ::DestroyWindow(host.box());
-    ASSERT_TRUE(PumpUntil([&] { return preview.Exited(); }, 5s));
-  }
-  auto median = [](std::vector<long long> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-  };
-  std::printf("    /p to the window in the box: median %lld ms; to its first painting: median %lld ms\n",
-              median(shownMs), median(paintedMs));
-  std::printf("    the preview's resident memory: median %lld KiB (%zu samples)\n", median(residentKiB),
-              residentKiB.size());
-}
-
 }  // namespace
 }  // namespace e2e

@@ -69,11 +69,6 @@ Figures Measure(const std::wstring& program, const std::wstring& arguments, int 
   return f;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {
