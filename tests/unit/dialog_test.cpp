@@ -95,9 +95,7 @@ TEST(DialogModel, RepeatComboEntriesAndText) {
   const auto& entries = RepeatEntries();
   ASSERT_EQ(entries.size(), 31u);
   EXPECT_EQ(entries[0], L"");
-  EXPECT_EQ(entries[1], L"1");
-  EXPECT_EQ(entries[9], L"9");
-  EXPECT_EQ(entries[30], L"30");
+  for (std::size_t i = 1; i < entries.size(); ++i) EXPECT_EQ(entries[i], std::to_wstring(i));
   const std::pair<std::int16_t, const wchar_t*> loaded[] = {
       {0, L""}, {7, L"7"}, {30, L"30"}, {-5, L"-5"}, {123, L"123"}};
   for (const auto& [repeat, text] : loaded) {
@@ -156,6 +154,7 @@ TEST(DialogSave, WritesTheFiveKeys) {
       {"full-width 12", SettingsWith(1), Type(L"１２"), SavedFile(" 1", " 12", "", " 15", " 1"), 12},
       {"2.5 halves to even", SettingsWith(1), Type(L" 2.5 "), SavedFile(" 1", " 2", "", " 15", " 1"), 2},
       {"lowest repeat", SettingsWith(1), Type(L"-32768.5"), SavedFile(" 1", "-32768", "", " 15", " 1"), -32768},
+      {"highest repeat", SettingsWith(1), Type(L"32767"), SavedFile(" 1", " 32767", "", " 15", " 1"), 32767},
       {"none after a file", SettingsWith(2, 0, "C:\\a.mp3"), [](DialogModel& m) { m.SelectMusic(0); },
        SavedFile(" 0", " 0", "C:\\a.mp3", " 15", " 1"), 0},
       {"rebound twice", SettingsWith(0), [](DialogModel& m) { m.ToggleRebound(), m.ToggleRebound(); },
@@ -272,11 +271,19 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
   }
   EXPECT_EQ(tabs, (std::vector<std::string_view>{"Img_BGM(1)", "BGM_Repeat", "Img_BGM(0)", "Img_BGM(2)", "Cmd_BGM",
                                                  "VS_Fast", "Img_Hanpatu", "Cmd_Etc", "Cmd_Set", "Cmd_Can"}));
-  EXPECT_EQ(MusicChoiceOf(lbl_BGM_2), 2);
-  EXPECT_EQ(MusicChoiceOf(Img_BGM_0), 0);
-  EXPECT_EQ(MusicChoiceOf(lbl_14), std::nullopt);
-  EXPECT_TRUE(TogglesRebound(lbl_Hanpatu));
-  EXPECT_FALSE(TogglesRebound(lbl_1));
+  // Every control: the marks and their captions choose the music, the rebound
+  // mark and its caption toggle rebound, nothing else does either.
+  const std::map<ControlId, std::int16_t> choices = {{Img_BGM_0, 0}, {lbl_BGM_0, 0}, {Img_BGM_1, 1},
+                                                     {lbl_BGM_1, 1}, {Img_BGM_2, 2}, {lbl_BGM_2, 2}};
+  std::size_t rows = 0;
+  for (const DialogControl& row : DialogControls()) {
+    ++rows;
+    const auto choice = choices.find(row.Id);
+    EXPECT_EQ(MusicChoiceOf(row.Id), choice == choices.end() ? std::nullopt : std::optional(choice->second))
+        << row.Name;
+    EXPECT_EQ(TogglesRebound(row.Id), row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu) << row.Name;
+  }
+  EXPECT_EQ(rows, 25u);
 }
 
 // The picker's filter: a name, then patterns that take MP3 and WAV files in

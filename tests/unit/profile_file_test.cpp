@@ -74,6 +74,7 @@ TEST(ProfileRead, CutsValuesTo255Bytes) {
   const std::string longValue(300, 'a');
   EXPECT_EQ(ReadProfileValue("[S]\nk=" + longValue + "\n", "S", "k"), std::string(255, 'a'));
   EXPECT_EQ(ReadProfileValue("[S]\nk=" + std::string(255, 'b') + "\n", "S", "k").size(), 255u);
+  EXPECT_EQ(ReadProfileValue("[S]\nk=" + std::string(256, 'c') + "\n", "S", "k"), std::string(255, 'c'));
   EXPECT_EQ(ReadProfileValue(std::string("[S]\nk=12\0\x33\n", 10), "S", "k"), "12");
 }
 
