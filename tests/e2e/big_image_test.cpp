@@ -26,8 +26,8 @@ std::vector<HWND> BallWindows(const SaverProcess& run) {
 }
 
 struct BigCase {
-  std::uint32_t width, height;
-  bool refused;
+  std::uint32_t Width, Height;
+  bool Refused;
 };
 
 class BigImage : public ::testing::TestWithParam<BigCase> {};
@@ -38,7 +38,7 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   WriteBytes(app.File(L"Orbisette.dll"), BlankPng(width, height));
   const auto begin = Clock::now();
   SaverProcess run(app.Program(), L"/s");
-  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.Started());
 
   int boxes = 0;
   unsigned long long peakKiB = 0;
@@ -46,11 +46,11 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   // Generous, so that a slow decode still gives its figure rather than a timeout.
   WaitUntil(
       [&] {
-        if (const auto stats = HostStatsOf(app.Program())) peakKiB = std::max(peakKiB, stats->residentKiB);
-        for (const auto& box : MessageBoxesOf(run.id())) {
-          EXPECT_EQ(box.text, L"イメージの取得に失敗しました2");
-          AnswerOk(box.hwnd);
-          WaitUntil([&] { return !::IsWindow(box.hwnd); }, 5s);
+        if (const auto stats = HostStatsOf(app.Program())) peakKiB = std::max(peakKiB, stats->ResidentKiB);
+        for (const auto& box : MessageBoxesOf(run.Id())) {
+          EXPECT_EQ(box.Text, L"イメージの取得に失敗しました2");
+          AnswerOk(box.Hwnd);
+          WaitUntil([&] { return !::IsWindow(box.Hwnd); }, 5s);
           ++boxes;
         }
         return (refused ? boxes >= 10 : shown()) || run.Exited();
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                          ::testing::Values(BigCase{16000, 16000, true}, BigCase{4097, 4096, true},
                                            BigCase{4096, 4096, false}),
                          [](const auto& row) {
-                           return std::to_string(row.param.width) + "x" + std::to_string(row.param.height);
+                           return std::to_string(row.param.Width) + "x" + std::to_string(row.param.Height);
                          });
 
 }  // namespace

@@ -98,7 +98,7 @@ HWND BoxOf(const SaverProcess& process, const wchar_t* caption) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (const auto& box : MessageBoxesOf(process.id())) found = box.caption == caption ? box.hwnd : found;
+        for (const auto& box : MessageBoxesOf(process.Id())) found = box.Caption == caption ? box.Hwnd : found;
         return found != nullptr;
       },
       Settle);
@@ -238,12 +238,12 @@ class OpenDialog {
 
 class Dialog : public ::testing::Test {
  protected:
-  std::wstring Ini() const { return app.File(L"Orbisette.ini"); }
-  AppFolder app;
+  std::wstring Ini() const { return App.File(L"Orbisette.ini"); }
+  AppFolder App;
 };
 
 TEST_F(Dialog, OpensWithEveryControlInPlaceShowingTheSettings) {
-  WriteBytes(app.File(L"song.mp3"), "ID3");
+  WriteBytes(App.File(L"song.mp3"), "ID3");
   const struct {
     std::string File;
     std::array<bool, 4> Marks;  // Img_BGM(0), (1), (2), Img_Hanpatu
@@ -254,20 +254,20 @@ TEST_F(Dialog, OpensWithEveryControlInPlaceShowingTheSettings) {
   } cases[] = {
       {"", {true, false, false, true}, false, false, L"", L"15", 15, L""},  // no file
       {Five(" 1", " 0", "", " 15", " 1"), {false, true, false, true}, true, false, L"", L"15", 15, L""},
-      {Five(" 2", " 7", Ansi(app.File(L"song.mp3")), " 42", " 0"),
+      {Five(" 2", " 7", Ansi(App.File(L"song.mp3")), " 42", " 0"),
        {false, false, true, false},
        false,
        true,
        L"7",
        L"42",
        42,
-       app.File(L"song.mp3")},
+       App.File(L"song.mp3")},
       {Five(" 5", " 3", "", "12.5", " 7"), {false, false, false, false}, false, false, L"3", L"12.5", 12, L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
     if (!c.File.empty()) WriteBytes(Ini(), "[Section]\r\n" + c.File);
-    OpenDialog dialog(app);
+    OpenDialog dialog(App);
     ASSERT_TRUE(dialog.Shown());
     EXPECT_EQ((std::array{dialog.MarkOn(Img_BGM_0), dialog.MarkOn(Img_BGM_1), dialog.MarkOn(Img_BGM_2),
                           dialog.MarkOn(Img_Hanpatu)}),
@@ -284,7 +284,7 @@ TEST_F(Dialog, OpensWithEveryControlInPlaceShowingTheSettings) {
 }
 
 TEST_F(Dialog, ItsPlaceCaptionsAndGradientsOnTheScreen) {
-  OpenDialog dialog(app);
+  OpenDialog dialog(App);
   ASSERT_TRUE(dialog.Shown());
   RECT client{}, outer{};
   ::GetClientRect(dialog.Hwnd, &client);
@@ -393,7 +393,7 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
     WriteBytes(Ini(), head + c.Loaded + tail);
-    OpenDialog dialog(app);
+    OpenDialog dialog(App);
     ASSERT_TRUE(dialog.Shown());
     c.Act(dialog);
     c.Close(dialog);
@@ -404,7 +404,7 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
 
 TEST_F(Dialog, TheKeyboardReachesEveryControl) {
   WriteBytes(Ini(), "[Section]\r\n" + Five(" 1", " 0", "", " 15", " 1"));
-  OpenDialog dialog(app);
+  OpenDialog dialog(App);
   ASSERT_TRUE(dialog.Shown());
   ASSERT_TRUE(WaitUntil([&] { return dialog.Focus() == Img_BGM_1; }, Settle)) << "the first tab stop has the focus";
   // Tab from stop to stop, past the disabled ones; some stops get a key.
@@ -426,8 +426,8 @@ TEST_F(Dialog, TheKeyboardReachesEveryControl) {
 }
 
 TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
-  ::CreateDirectoryW(app.File(L"music").c_str(), nullptr);
-  const std::wstring song = app.File(L"music\\song.mp3"), kanji = app.File(L"music\\曲.mp3");
+  ::CreateDirectoryW(App.File(L"music").c_str(), nullptr);
+  const std::wstring song = App.File(L"music\\song.mp3"), kanji = App.File(L"music\\曲.mp3");
   WriteBytes(song, "ID3");
   WriteBytes(kanji, "ID3");
   wchar_t shortPath[MAX_PATH] = {};
@@ -438,10 +438,10 @@ TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
       {song, song},
       {kanji, kanjiStored},
       {L"", kanjiStored},                            // cancelled
-      {app.File(L"music\\Ωμέγα.mp3"), kanjiStored},  // no such file, and no short path: a message
+      {App.File(L"music\\Ωμέγα.mp3"), kanjiStored},  // no such file, and no short path: a message
   };
   WriteBytes(Ini(), "[Section]\r\n" + Five(" 2", " 0", Ansi(song), " 15", " 1"));
-  OpenDialog dialog(app);
+  OpenDialog dialog(App);
   ASSERT_TRUE(dialog.Shown());
   for (const auto& [typed, shown] : picks) {
     dialog.Click(Cmd_BGM);
@@ -473,24 +473,24 @@ TEST_F(Dialog, ASaveThatCannotBeWrittenSaysSoAndStaysOpen) {
     const wchar_t* Says;  // a part of the message
   } cases[] = {
       {L"3", Ini(), false, L"Orbisette.ini"},      // a read-only file
-      {L"3", app.path(), true, L"Orbisette.ini"},  // a read-only folder
+      {L"3", App.Path(), true, L"Orbisette.ini"},  // a read-only folder
       {L"40000", L"", false, L"32767"},            // a repeat beyond 16 bits
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Ansi(c.Locked + c.Typed));
     const std::string before = "[Section]\r\n" + Five(" 0", " 0", "", " 15", " 1");
     WriteBytes(Ini(), before);
-    const auto files = Snapshot(app.path());
+    const auto files = Snapshot(App.Path());
     std::optional<Unwritable> lock;
     if (!c.Locked.empty()) lock.emplace(c.Locked, c.Folder);
-    OpenDialog dialog(app);
+    OpenDialog dialog(App);
     ASSERT_TRUE(dialog.Shown());
     dialog.Post(Img_BGM_1, WM_LBUTTONDOWN, WM_LBUTTONUP);
     dialog.Type(c.Typed);
     dialog.Click(Cmd_Set);
     const HWND box = BoxOf(dialog.Process, L"Orbisette");
     ASSERT_NE(box, nullptr);
-    const std::wstring text = MessageBoxesOf(dialog.Process.id()).at(0).text;
+    const std::wstring text = MessageBoxesOf(dialog.Process.Id()).at(0).Text;
     EXPECT_NE(text.find(c.Says), std::wstring::npos) << Ansi(text);
     EXPECT_NE(text.find(L"保存していません"), std::wstring::npos) << "says that nothing was saved";
     AnswerOk(box);
@@ -501,7 +501,7 @@ TEST_F(Dialog, ASaveThatCannotBeWrittenSaysSoAndStaysOpen) {
     EXPECT_TRUE(dialog.Closes());
     lock.reset();
     EXPECT_EQ(ReadBytes(Ini()), before);
-    EXPECT_EQ(Snapshot(app.path()), files) << "no file left behind";
+    EXPECT_EQ(Snapshot(App.Path()), files) << "no file left behind";
   }
 }
 
@@ -521,7 +521,7 @@ TEST_F(Dialog, ModalToTheHostWindowItNames) {
                                          {L"/C " + handle, host},
                                          {std::wstring(L"/c:4660"), HWND{}}}) {  // 4660 names no window
     SCOPED_TRACE(Ansi(arguments));
-    SaverProcess process(app.Program(), arguments);
+    SaverProcess process(App.Program(), arguments);
     HWND dialog = nullptr;
     ASSERT_TRUE(
         WaitUntil(answering([&] { return (dialog = ::FindWindowW(nullptr, L"<Orbisette>")) != nullptr; }), 10s));
@@ -535,10 +535,10 @@ TEST_F(Dialog, ModalToTheHostWindowItNames) {
 }
 
 TEST_F(Dialog, AnotherStartWhileItIsOpenEndsAtOnce) {
-  OpenDialog dialog(app);
+  OpenDialog dialog(App);
   ASSERT_TRUE(dialog.Shown());
   for (const wchar_t* arguments : {L"/c", L"/s", L"/p 1234"}) {
-    SaverProcess second(app.Program(), arguments);
+    SaverProcess second(App.Program(), arguments);
     ASSERT_TRUE(second.WaitForExit(8s)) << Ansi(arguments);
     EXPECT_EQ(second.ExitCode(), 0u);
   }

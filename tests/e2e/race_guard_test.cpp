@@ -33,10 +33,10 @@ void EndAll(std::unique_ptr<SaverProcess> (&started)[2]) {
 }
 
 struct RaceCase {
-  const char* name;
-  const wchar_t* first;
-  const wchar_t* second;
-  int trials;
+  const char* Name;
+  const wchar_t* First;
+  const wchar_t* Second;
+  int Trials;
 };
 
 class RaceGuard : public ::testing::TestWithParam<RaceCase> {};
@@ -60,7 +60,7 @@ TEST_P(RaceGuard, StartsTogetherMakeExactlyOneRunOrDialog) {
     auto shows = [&](const SaverProcess& p) {
       DWORD owner = 0;
       ::GetWindowThreadProcessId(ShownDialog(), &owner);
-      return !p.Exited() && (VisibleCount(p) >= 10 || owner == p.id());
+      return !p.Exited() && (VisibleCount(p) >= 10 || owner == p.Id());
     };
     WaitUntil(
         [&] { return (shows(*started[0]) || shows(*started[1])) && (started[0]->Exited() || started[1]->Exited()); },
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Together, RaceGuard,
                          ::testing::Values(RaceCase{"TwoRuns", L"/s", L"/s", 10},
                                            RaceCase{"DialogAndRun", L"/c", L"/s", 6},
                                            RaceCase{"TwoDialogs", L"/c", L"/c", 4}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 // The box of a preview host in a process of its own, once it is up.
 HWND WaitForHostBox() {
@@ -131,7 +131,7 @@ TEST(RaceGuardPreview, TheDialogOpensWhileThePreviewRuns) {
   EXPECT_FALSE(preview.Exited());
   if (shown) ::PostMessageW(shown, WM_CLOSE, 0, 0);
   EXPECT_TRUE(dialog.WaitForExit(5s));
-  ::TerminateProcess(host.handle(), 1);
+  ::TerminateProcess(host.Handle(), 1);
   EXPECT_TRUE(preview.WaitForExit(5s)) << "the preview outlived its host";
 }
 

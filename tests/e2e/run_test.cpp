@@ -16,11 +16,11 @@
 namespace e2e {
 namespace {
 
-constexpr int kBallSide = 147;
+constexpr int BallSide = 147;
 
 struct ScreenSize {
-  int width = ::GetSystemMetrics(SM_CXSCREEN);
-  int height = ::GetSystemMetrics(SM_CYSCREEN);
+  int Width = ::GetSystemMetrics(SM_CXSCREEN);
+  int Height = ::GetSystemMetrics(SM_CYSCREEN);
 };
 
 std::wstring TitleOf(HWND hwnd) {
@@ -43,31 +43,31 @@ bool TenBallsShown(const SaverProcess& saver) { return VisibleWindows(saver).siz
 class Run : public ::testing::Test {
  protected:
   void Start(const std::wstring& arguments = L"/s") {
-    saver_.emplace(app_.Program(), arguments);
-    ASSERT_TRUE(saver_->started());
-    ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(*saver_) || saver_->Exited(); }, 20s))
+    Process.emplace(App.Program(), arguments);
+    ASSERT_TRUE(Process->Started());
+    ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(*Process) || Process->Exited(); }, 20s))
         << "the ten ball windows did not appear";
-    ASSERT_FALSE(saver_->Exited()) << "the run ended by itself";
+    ASSERT_FALSE(Process->Exited()) << "the run ended by itself";
   }
-  SaverProcess& saver() { return *saver_; }
+  SaverProcess& Saver() { return *Process; }
 
   void ExpectEndsWithin(std::chrono::milliseconds limit) {
     const auto begin = std::chrono::steady_clock::now();
-    ASSERT_TRUE(saver_->WaitForExit(limit)) << "the run did not end";
+    ASSERT_TRUE(Process->WaitForExit(limit)) << "the run did not end";
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
     std::printf("    the run ended %lld ms after the input\n", static_cast<long long>(took.count()));
-    EXPECT_EQ(saver_->ExitCode(), 0u);
-    EXPECT_TRUE(saver_->Windows().empty()) << "windows left behind";
+    EXPECT_EQ(Process->ExitCode(), 0u);
+    EXPECT_TRUE(Process->Windows().empty()) << "windows left behind";
   }
 
-  AppFolder app_;
-  std::optional<SaverProcess> saver_;
-  ScreenSize screen_;
+  AppFolder App;
+  std::optional<SaverProcess> Process;
+  ScreenSize Screen;
 };
 
 TEST_F(Run, TenLayeredTopmostBallWindowsThatMove) {
   Start();
-  const std::vector<HWND> windows = VisibleWindows(saver());
+  const std::vector<HWND> windows = VisibleWindows(Saver());
   int mainWindows = 0;
   int untitled = 0;
   std::vector<RECT> before;
@@ -78,8 +78,8 @@ TEST_F(Run, TenLayeredTopmostBallWindowsThatMove) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
     before.push_back(r);
-    EXPECT_EQ(r.right - r.left, kBallSide);
-    EXPECT_EQ(r.bottom - r.top, kBallSide);
+    EXPECT_EQ(r.right - r.left, BallSide);
+    EXPECT_EQ(r.bottom - r.top, BallSide);
     const LONG_PTR ex = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
     EXPECT_TRUE(ex & WS_EX_LAYERED) << "not layered";
     EXPECT_TRUE(ex & WS_EX_TOPMOST) << "not topmost";
@@ -90,8 +90,8 @@ TEST_F(Run, TenLayeredTopmostBallWindowsThatMove) {
     // the right and bottom bound with its 120-pixel ball.
     EXPECT_GE(r.left, -20);
     EXPECT_GE(r.top, -20);
-    EXPECT_LE(r.left, screen_.width - 119);
-    EXPECT_LE(r.top, screen_.height - 119);
+    EXPECT_LE(r.left, Screen.Width - 119);
+    EXPECT_LE(r.top, Screen.Height - 119);
   }
   EXPECT_EQ(mainWindows, 1);
   EXPECT_EQ(untitled, 9);
@@ -122,19 +122,19 @@ TEST_F(Run, TheCursorRestsInTheBottomRightCorner) {
     ASSERT_NO_FATAL_FAILURE(Start(arguments));
     POINT p{};
     ::GetCursorPos(&p);
-    EXPECT_EQ(p.x, screen_.width - 1);
-    EXPECT_EQ(p.y, screen_.height - 1);
+    EXPECT_EQ(p.x, Screen.Width - 1);
+    EXPECT_EQ(p.y, Screen.Height - 1);
     PressEscape();
     ASSERT_NO_FATAL_FAILURE(ExpectEndsWithin(3s));
   }
 }
 
 TEST_F(Run, SpeedZeroKeepsTheBallsStill) {
-  WriteBytes(app_.File(L"Orbisette.ini"), "[Section]\r\n" + std::string(orbisette::KeyMoveSpeed) + "= 0\r\n");
+  WriteBytes(App.File(L"Orbisette.ini"), "[Section]\r\n" + std::string(orbisette::KeyMoveSpeed) + "= 0\r\n");
   Start();
   auto places = [&] {
     std::vector<std::pair<LONG, LONG>> at;
-    for (HWND hwnd : VisibleWindows(saver())) {
+    for (HWND hwnd : VisibleWindows(Saver())) {
       RECT r{};
       ::GetWindowRect(hwnd, &r);
       at.emplace_back(r.left, r.top);
@@ -150,21 +150,21 @@ TEST_F(Run, SpeedZeroKeepsTheBallsStill) {
 }
 
 struct CursorCase {
-  int dx;  // pixels left of the right edge
-  int dy;  // pixels above the bottom edge
-  bool ends;
+  int Dx;  // pixels left of the right edge
+  int Dy;  // pixels above the bottom edge
+  bool Ends;
 };
 
 class CursorLimit : public Run, public ::testing::WithParamInterface<CursorCase> {};
 
 TEST_P(CursorLimit, EndsOnlyBeyondThirtyPixels) {
   Start();
-  MoveCursor(screen_.width - GetParam().dx, screen_.height - GetParam().dy);
-  if (GetParam().ends) {
+  MoveCursor(Screen.Width - GetParam().Dx, Screen.Height - GetParam().Dy);
+  if (GetParam().Ends) {
     ExpectEndsWithin(1500ms);
   } else {
-    EXPECT_FALSE(saver().WaitForExit(1s)) << "the run ended inside the corner";
-    EXPECT_TRUE(TenBallsShown(saver()));
+    EXPECT_FALSE(Saver().WaitForExit(1s)) << "the run ended inside the corner";
+    EXPECT_TRUE(TenBallsShown(Saver()));
     PressEscape();
     ExpectEndsWithin(3s);
   }
@@ -177,13 +177,13 @@ INSTANTIATE_TEST_SUITE_P(Corner, CursorLimit,
 
 TEST_F(Run, ASecondStartLeavesTheRunAlone) {
   Start();
-  const auto shown = VisibleWindows(saver());
+  const auto shown = VisibleWindows(Saver());
   const std::set<HWND> first(shown.begin(), shown.end());
-  SaverProcess second(app_.Program(), L"/s");
+  SaverProcess second(App.Program(), L"/s");
   ASSERT_TRUE(second.WaitForExit(8s));
   EXPECT_EQ(second.ExitCode(), 0u);
-  EXPECT_FALSE(saver().Exited());
-  const auto now = VisibleWindows(saver());
+  EXPECT_FALSE(Saver().Exited());
+  const auto now = VisibleWindows(Saver());
   EXPECT_EQ(std::set<HWND>(now.begin(), now.end()), first);
   PressEscape();
   ExpectEndsWithin(3s);
@@ -194,21 +194,21 @@ TEST_F(Run, ASecondStartLeavesTheRunAlone) {
 TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
   AppFolder app(/*withImage=*/false);
   SaverProcess run(app.Program(), L"/s");
-  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.Started());
   int boxes = 0;
   WaitUntil(
       [&] {
-        for (const auto& box : MessageBoxesOf(run.id())) {
-          EXPECT_EQ(box.text, L"イメージの取得に失敗しました2");
-          EXPECT_EQ(box.caption, L"Orbisette");
+        for (const auto& box : MessageBoxesOf(run.Id())) {
+          EXPECT_EQ(box.Text, L"イメージの取得に失敗しました2");
+          EXPECT_EQ(box.Caption, L"Orbisette");
           if (boxes == 0) {
             // The first as a user answers it: Enter, with the mouse left where it is.
-            ::SetForegroundWindow(box.hwnd);
+            ::SetForegroundWindow(box.Hwnd);
             PressKey(VK_RETURN);
           } else {
-            AnswerOk(box.hwnd);
+            AnswerOk(box.Hwnd);
           }
-          EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box.hwnd); }, 5s)) << "the box stayed";
+          EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box.Hwnd); }, 5s)) << "the box stayed";
           ++boxes;
         }
         return boxes >= 10 || run.Exited();
@@ -217,11 +217,11 @@ TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
   EXPECT_EQ(boxes, 10);
   ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(run); }, 10s)) << "the run did not go on";
   std::this_thread::sleep_for(300ms);
-  EXPECT_TRUE(MessageBoxesOf(run.id()).empty()) << "a further box";
+  EXPECT_TRUE(MessageBoxesOf(run.Id()).empty()) << "a further box";
   for (HWND hwnd : VisibleWindows(run)) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
-    EXPECT_EQ(r.right - r.left, kBallSide);  // plain borderless windows now
+    EXPECT_EQ(r.right - r.left, BallSide);  // plain borderless windows now
   }
   PressEscape();
   ASSERT_TRUE(run.WaitForExit(3s));
@@ -232,9 +232,9 @@ TEST(RunWithoutImage, MovingTheMouseToTheFirstBoxEndsTheRun) {
   AppFolder app(/*withImage=*/false);
   SaverProcess run(app.Program(), L"/s");
   std::vector<MessageBoxInfo> boxes;
-  ASSERT_TRUE(WaitUntil([&] { return !(boxes = MessageBoxesOf(run.id())).empty(); }, 20s));
+  ASSERT_TRUE(WaitUntil([&] { return !(boxes = MessageBoxesOf(run.Id())).empty(); }, 20s));
   RECT r{};
-  ::GetWindowRect(boxes.front().hwnd, &r);
+  ::GetWindowRect(boxes.front().Hwnd, &r);
   MoveCursor((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   ASSERT_TRUE(run.WaitForExit(3s)) << "ticks under the box did not end the run";
   EXPECT_EQ(run.ExitCode(), 0u);
@@ -253,9 +253,9 @@ TEST_F(SlowRun, ResourcesStayFlatOverTenSeconds) {
     unsigned long long ResidentKiB;
   };
   auto sample = [&] {
-    const auto host = HostStatsOf(app_.Program());
-    return Sample{::GetGuiResources(saver().handle(), GR_GDIOBJECTS),
-                  ::GetGuiResources(saver().handle(), GR_USEROBJECTS), host ? host->residentKiB : 0};
+    const auto host = HostStatsOf(App.Program());
+    return Sample{::GetGuiResources(Saver().Handle(), GR_GDIOBJECTS),
+                  ::GetGuiResources(Saver().Handle(), GR_USEROBJECTS), host ? host->ResidentKiB : 0};
   };
   std::this_thread::sleep_for(2s);
   const Sample first = sample();
@@ -272,7 +272,7 @@ TEST_F(SlowRun, ResourcesStayFlatOverTenSeconds) {
   EXPECT_EQ(last.Gdi, first.Gdi);
   EXPECT_EQ(last.User, first.User);
   EXPECT_LE(last.ResidentKiB, first.ResidentKiB + 350) << "memory grows while the balls move";
-  EXPECT_FALSE(saver().Exited());
+  EXPECT_FALSE(Saver().Exited());
   PressEscape();
   ExpectEndsWithin(3s);
 }

@@ -260,7 +260,7 @@ MusicRun::MusicRun(HostShell& shell, const AppFolder& app, const std::string& pu
 }
 
 bool MusicRun::ShowsTenBalls() {
-  if (!Process || !Process->started() ||
+  if (!Process || !Process->Started() ||
       !WaitUntil([&] { return VisibleCount(*Process) == 10 || Process->Exited(); }, 20s) || Process->Exited()) {
     return false;
   }

@@ -18,12 +18,12 @@ constexpr float JustBelowOne = 0.99999994f;
 
 class Scripted final : public UniformSource {
  public:
-  explicit Scripted(std::vector<float> values) : values_(std::move(values)) {}
-  float Next() override { return values_.at(drawn++ % values_.size()); }
-  std::size_t drawn = 0;
+  explicit Scripted(std::vector<float> values) : Values(std::move(values)) {}
+  float Next() override { return Values.at(Drawn++ % Values.size()); }
+  std::size_t Drawn = 0;
 
  private:
-  std::vector<float> values_;
+  std::vector<float> Values;
 };
 
 TEST(BallTable, PiAndRandomStream) {
@@ -50,7 +50,7 @@ TEST(BallTable, PlacementDrawsLeftTopAndBothSpeedsPerBall) {
     BallTable t{};
     Scripted s({c.r});
     PlaceBalls(t, Screen1024, 40.0f, s);
-    EXPECT_EQ(s.drawn, 40u);
+    EXPECT_EQ(s.Drawn, 40u);
     for (const BallState& b : {t[0], t[9]}) {
       EXPECT_EQ(b.PosX, c.posX) << c.r;
       EXPECT_EQ(b.PosY, c.posY) << c.r;

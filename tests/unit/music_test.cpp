@@ -62,7 +62,7 @@ TEST(MciCommandLayer, RepliesCodesAndApiResult) {
   const std::string mp3 = "open \"a.mp3\" type MPEGVideo Alias MP3Play";
   const struct {
     std::function<std::string(Orbisette_BGM&)> act;  // what the calls gave, as text
-    Script script;
+    Script answers;
     std::string result, log;
     std::int32_t apiResult;
   } cases[] = {
@@ -86,7 +86,7 @@ TEST(MciCommandLayer, RepliesCodesAndApiResult) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     ScriptedPort port;
-    port.Answers = c.script;
+    port.Answers = c.answers;
     port.Devices = 0;
     Orbisette_BGM bgm(port);
     ApiResult = 77;
@@ -121,8 +121,8 @@ TEST(RunMusic, WholeRunsByKind) {
   };
   const Settings mp3 = music(2, 0, "C:\\My Music\\a.Mp3");
   const struct {
-    Settings settings;
-    Script script;
+    Settings loaded;
+    Script answers;
     int ticks;
     std::string log;
     std::string timer2;  // Timer2's flag after each of its ticks
@@ -164,8 +164,8 @@ TEST(RunMusic, WholeRunsByKind) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.log);
     ScriptedPort port;
-    port.Answers = row.script;
-    RunMusic run(port, row.settings, ',');
+    port.Answers = row.answers;
+    RunMusic run(port, row.loaded, ',');
     ApiResult = -7;
     const MusicTimers timers = run.Start();
     bool timer2 = timers.Timer2;

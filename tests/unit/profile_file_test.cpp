@@ -207,7 +207,7 @@ TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
   }
 }
 
-const std::filesystem::path kIni = "app/Orbisette.ini";
+const std::filesystem::path IniPath = "app/Orbisette.ini";
 
 // The bytes of UTF-16 text, little-endian, after the byte-order mark an editor's
 // "Unicode" puts first.
@@ -235,25 +235,25 @@ TEST(IniFile, ReadsFilesAsThePlatformReadsThem) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     MemoryStore store;
-    store.Files[kIni] = c.file;
-    EXPECT_EQ(ReadIniValue(store, SettingsSection, c.key, kIni), c.value);
+    store.Files[IniPath] = c.file;
+    EXPECT_EQ(ReadIniValue(store, SettingsSection, c.key, IniPath), c.value);
   }
 }
 
 TEST(IniFile, WrittenValuesReadBack) {
   MemoryStore store;
-  EXPECT_EQ(ReadIniValue(store, SettingsSection, KeyBgmKind, kIni), "");
+  EXPECT_EQ(ReadIniValue(store, SettingsSection, KeyBgmKind, IniPath), "");
   const std::pair<std::string_view, std::string> values[] = {
       {KeyBgmKind, " 2"},    {KeyBgmRepeat, " 0"}, {KeyBgmFile, "C:\\Music\\\x8B\xC8.mp3"},
       {KeyMoveSpeed, " 42"}, {KeyRebound, "-1"},
   };
-  for (const auto& [key, value] : values) ASSERT_TRUE(WriteIniValue(store, SettingsSection, key, value, kIni));
+  for (const auto& [key, value] : values) ASSERT_TRUE(WriteIniValue(store, SettingsSection, key, value, IniPath));
   for (const auto& [key, value] : values) {
     std::string trimmed = value[0] == ' ' ? value.substr(1) : value;
-    EXPECT_EQ(ReadIniValue(store, SettingsSection, key, kIni), trimmed);
+    EXPECT_EQ(ReadIniValue(store, SettingsSection, key, IniPath), trimmed);
   }
   EXPECT_EQ(store.Files.size(), 1u) << "the temporary file is gone";
-  EXPECT_NE(store.Files[kIni].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
+  EXPECT_NE(store.Files[IniPath].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
 }
 
 TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
@@ -272,12 +272,12 @@ TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
   for (const auto& f : failures) {
     SCOPED_TRACE(f.what);
     MemoryStore store;
-    store.Files[kIni] = old;
+    store.Files[IniPath] = old;
     store.WriteLimit = f.writeLimit;
     store.ReplaceFails = f.replaceFails;
-    if (f.unreadable) store.Unreadable = kIni;
-    EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-    EXPECT_EQ(store.Files[kIni], old);
+    if (f.unreadable) store.Unreadable = IniPath;
+    EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
+    EXPECT_EQ(store.Files[IniPath], old);
     EXPECT_EQ(store.Files.size(), 1u) << "no temporary file left behind";
   }
 }
@@ -291,20 +291,20 @@ namespace {
 TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
   const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
   MemoryStore store;
-  store.Files[kIni] = old;
-  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 1", kIni));  // shows the name the next save takes
+  store.Files[IniPath] = old;
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 1", IniPath));  // shows the name the next save takes
   const std::string last = store.Written.back().filename().string();
   const std::uint32_t next = static_cast<std::uint32_t>(std::stoul(last.substr(last.rfind('-') + 1))) + 1;
-  const std::filesystem::path ours = TemporaryPathFor(kIni, 17, 3);
-  const std::filesystem::path stuck = TemporaryPathFor(kIni, store.Pid, next);
+  const std::filesystem::path ours = TemporaryPathFor(IniPath, 17, 3);
+  const std::filesystem::path stuck = TemporaryPathFor(IniPath, store.Pid, next);
   const std::filesystem::path notOurs = "app/Orbisette.ini.bak.tmp";
   const std::filesystem::path earlier = "app/Orbisette.ini.tmp";  // an earlier version's name
   for (const auto& path : {ours, stuck, notOurs, earlier}) store.Files[path] = "half a file";
   store.ReadOnly.insert(ours);
   store.Stuck.insert(stuck);  // in the way of the first name this save tries
 
-  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-  EXPECT_EQ(store.Files[kIni], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
+  EXPECT_EQ(store.Files[IniPath], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
   EXPECT_EQ(store.Files.count(ours) + store.Files.count(earlier), 0u);
   EXPECT_EQ(store.Files.count(notOurs), 1u);
   EXPECT_EQ(store.Files.size(), 3u) << "the stuck one and the stranger stay, nothing else";
@@ -313,10 +313,10 @@ TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
 TEST(IniFile, AReadOnlyFileIsNotReplaced) {
   const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
   MemoryStore store;
-  store.Files[kIni] = old;
-  store.ReadOnly.insert(kIni);
-  EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-  EXPECT_EQ(store.Files[kIni], old);
+  store.Files[IniPath] = old;
+  store.ReadOnly.insert(IniPath);
+  EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
+  EXPECT_EQ(store.Files[IniPath], old);
   EXPECT_EQ(store.Files.size(), 1u);
 }
 

@@ -40,7 +40,7 @@ std::pair<double, double> TicksAndCpu(const AppFolder& app, MusicRun& run) {
   const auto after = HostStatsOf(app.Program());
   const double longest =
       std::max(*std::max_element(pathX.begin(), pathX.end()), *std::max_element(pathY.begin(), pathY.end()));
-  const double cpu = before && after ? static_cast<double>(after->cpuTicks - before->cpuTicks) * 10 / seconds : 0;
+  const double cpu = before && after ? static_cast<double>(after->CpuTicks - before->CpuTicks) * 10 / seconds : 0;
   return {longest / seconds, cpu};
 }
 
@@ -98,7 +98,7 @@ void PreviewFigures() {
       // Painted: WM_PAINT has validated the whole window.
       if (PumpUntil([&] { return !::GetUpdateRect(window, nullptr, FALSE); }, 5s)) paintedMs.push_back(msSince());
       PumpUntil([] { return false; }, 300ms);
-      if (const auto stats = HostStatsOf(app.Program())) residentKiB.push_back(static_cast<double>(stats->residentKiB));
+      if (const auto stats = HostStatsOf(app.Program())) residentKiB.push_back(static_cast<double>(stats->ResidentKiB));
     }
     ::DestroyWindow(host);
     PumpUntil([&] { return preview.Exited(); }, 5s);
