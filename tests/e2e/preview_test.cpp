@@ -53,7 +53,10 @@ class HostBox {
                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     BoxWindow = ::CreateWindowExW(0, L"OrbisetteE2eBox", L"", WS_CHILD | WS_VISIBLE, 20, 20, width, height, HostWindow,
                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    PumpUntil([] { return false; }, 50ms);  // painted before the preview comes
+    // Painted before the preview comes.
+    PumpUntil(
+        [&] { return !::GetUpdateRect(HostWindow, nullptr, FALSE) && !::GetUpdateRect(BoxWindow, nullptr, FALSE); },
+        1s);
   }
   HostBox(const HostBox&) = delete;
   HostBox& operator=(const HostBox&) = delete;

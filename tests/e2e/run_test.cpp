@@ -143,7 +143,7 @@ TEST_F(Run, SpeedZeroKeepsTheBallsStill) {
     return at;
   };
   const auto before = places();
-  std::this_thread::sleep_for(500ms);
+  std::this_thread::sleep_for(500ms);  // fifty ticks in which nothing may move
   EXPECT_EQ(places(), before);
   PressEscape();
   ExpectEndsWithin(3s);
@@ -216,7 +216,7 @@ TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
       30s, 50ms);
   EXPECT_EQ(boxes, 10);
   ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(run); }, 10s)) << "the run did not go on";
-  std::this_thread::sleep_for(300ms);
+  std::this_thread::sleep_for(300ms);  // thirty ticks in which no further box may come
   EXPECT_TRUE(MessageBoxesOf(run.Id()).empty()) << "a further box";
   for (HWND hwnd : VisibleWindows(run)) {
     RECT r{};

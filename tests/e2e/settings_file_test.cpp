@@ -210,7 +210,7 @@ TEST_F(CodePage932, TheRunTakesTheSpeedFromFilesAsEditorsSaveThem) {
     SaverProcess saver(app.Program(), L"/s");
     ASSERT_TRUE(WaitUntil([&] { return BallPlaces(saver).size() == 10 || saver.Exited(); }, 20s));
     const auto before = BallPlaces(saver);
-    ::Sleep(500);
+    ::Sleep(500);  // fifty ticks in which nothing may move
     EXPECT_EQ(BallPlaces(saver), before) << "the balls moved";
     PressEscape();
     EXPECT_TRUE(saver.WaitForExit(5s));
