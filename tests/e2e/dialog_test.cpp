@@ -23,13 +23,9 @@ namespace {
 using orbisette::ControlId;
 using enum orbisette::ControlId;
 namespace core = orbisette;
+using orbisette::FiveKeyLines;
 
 constexpr auto Settle = 5s;
-
-std::string Five(const char* kind, const char* repeat, const std::string& file, const char* speed,
-                 const char* rebound) {
-  return core::FiveKeyLines(kind, repeat, file, speed, rebound);
-}
 
 std::string Ansi(const std::wstring& text) {
   std::string out(text.size() * 2, '\0');
@@ -253,8 +249,8 @@ TEST_F(Dialog, OpensWithEveryControlInPlaceShowingTheSettings) {
     std::wstring FileLabel;
   } cases[] = {
       {"", {true, false, false, true}, false, false, L"", L"15", 15, L""},  // no file
-      {Five(" 1", " 0", "", " 15", " 1"), {false, true, false, true}, true, false, L"", L"15", 15, L""},
-      {Five(" 2", " 7", Ansi(App.File(L"song.mp3")), " 42", " 0"),
+      {FiveKeyLines(" 1", " 0", "", " 15", " 1"), {false, true, false, true}, true, false, L"", L"15", 15, L""},
+      {FiveKeyLines(" 2", " 7", Ansi(App.File(L"song.mp3")), " 42", " 0"),
        {false, false, true, false},
        false,
        true,
@@ -262,7 +258,7 @@ TEST_F(Dialog, OpensWithEveryControlInPlaceShowingTheSettings) {
        L"42",
        42,
        App.File(L"song.mp3")},
-      {Five(" 5", " 3", "", "12.5", " 7"), {false, false, false, false}, false, false, L"3", L"12.5", 12, L""},
+      {FiveKeyLines(" 5", " 3", "", "12.5", " 7"), {false, false, false, false}, false, false, L"3", L"12.5", 12, L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
@@ -345,9 +341,9 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
     std::function<void(D)> Act, Close;
     std::optional<std::string> Saved;  // nullopt: the file as it was
   } cases[] = {
-      {"設定 unchanged: numbers get their space", Five("1", "0", "", "15", "1"), [](D) {},
-       [](D d) { d.Click(Cmd_Set); }, Five(" 1", " 0", "", " 15", " 1")},
-      {"a right press on the CD label, 7 typed, Enter", Five(" 0", " 0", "", " 15", " 1"),
+      {"設定 unchanged: numbers get their space", FiveKeyLines("1", "0", "", "15", "1"), [](D) {},
+       [](D d) { d.Click(Cmd_Set); }, FiveKeyLines(" 1", " 0", "", " 15", " 1")},
+      {"a right press on the CD label, 7 typed, Enter", FiveKeyLines(" 0", " 0", "", " 15", " 1"),
        [](D d) {
          d.Press(lbl_BGM_1, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
          EXPECT_TRUE(WaitUntil([&] { return d.Enabled(BGM_Repeat); }, Settle));
@@ -355,9 +351,9 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
          d.Type(L"7");
          EXPECT_TRUE(WaitUntil([&] { return d.Text(BGM_Repeat) == L"7"; }, Settle));
        },
-       [](D) { PressKey(VK_RETURN); }, Five(" 1", " 7", "", " 15", " 1")},
+       [](D) { PressKey(VK_RETURN); }, FiveKeyLines(" 1", " 7", "", " 15", " 1")},
       {"a middle press on the file mark, a click on 反撥, the bar to 42 and one arrow down",
-       Five(" 0", " 0", "", " 15", " 1"),
+       FiveKeyLines(" 0", " 0", "", " 15", " 1"),
        [](D d) {
          d.Post(Img_BGM_2, WM_MBUTTONDOWN, WM_MBUTTONUP);
          EXPECT_TRUE(WaitUntil([&] { return d.Enabled(Cmd_BGM); }, Settle));
@@ -370,8 +366,8 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
          EXPECT_TRUE(WaitUntil([&] { return d.Text(lbl_Fast) == L"43" && d.SpeedBar() == 43; }, Settle));
          EXPECT_FALSE(d.MarkOn(Img_Hanpatu));
        },
-       [](D d) { d.Click(Cmd_Set); }, Five(" 2", " 0", "", " 43", " 0")},
-      {"letters typed; rebound clicked on its mark, then its caption", Five(" 1", " 4", "", " 15", " 1"),
+       [](D d) { d.Click(Cmd_Set); }, FiveKeyLines(" 2", " 0", "", " 43", " 0")},
+      {"letters typed; rebound clicked on its mark, then its caption", FiveKeyLines(" 1", " 4", "", " 15", " 1"),
        [](D d) {
          d.Type(L"abc");
          d.Post(Img_Hanpatu, WM_LBUTTONDOWN, WM_LBUTTONUP);
@@ -380,13 +376,13 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
          d.Post(Img_Hanpatu, WM_RBUTTONDOWN, WM_RBUTTONUP);  // the switch wants a click
          EXPECT_TRUE(WaitUntil([&] { return d.MarkOn(Img_Hanpatu); }, Settle));
        },
-       [](D d) { d.Click(Cmd_Set); }, Five(" 1", " 0", "", " 15", " 1")},
-      {"Escape after changes", Five(" 0", " 0", "", " 15", " 1"),
+       [](D d) { d.Click(Cmd_Set); }, FiveKeyLines(" 1", " 0", "", " 15", " 1")},
+      {"Escape after changes", FiveKeyLines(" 0", " 0", "", " 15", " 1"),
        [](D d) { d.Post(lbl_BGM_1, WM_RBUTTONDOWN, WM_RBUTTONUP), d.Type(L"9"); }, [](D) { PressEscapeHere(); },
        std::nullopt},
-      {"ｷｬﾝｾﾙ after changes", Five(" 0", " 0", "", " 15", " 1"),
+      {"ｷｬﾝｾﾙ after changes", FiveKeyLines(" 0", " 0", "", " 15", " 1"),
        [](D d) { d.Post(Img_BGM_1, WM_LBUTTONDOWN, WM_LBUTTONUP); }, [](D d) { d.Click(Cmd_Can); }, std::nullopt},
-      {"the frame's close box", Five(" 0", " 0", "", " 15", " 1"), [](D) {},
+      {"the frame's close box", FiveKeyLines(" 0", " 0", "", " 15", " 1"), [](D) {},
        [](D d) { ::PostMessageW(d.Hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }, std::nullopt},
   };
   const std::string head = "; kept\r\n[Other]\r\na=b\r\n[Section]\r\n", tail = "[Last]\r\nz=1\r\n";
@@ -403,7 +399,7 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
 }
 
 TEST_F(Dialog, TheKeyboardReachesEveryControl) {
-  WriteBytes(Ini(), "[Section]\r\n" + Five(" 1", " 0", "", " 15", " 1"));
+  WriteBytes(Ini(), "[Section]\r\n" + FiveKeyLines(" 1", " 0", "", " 15", " 1"));
   OpenDialog dialog(App);
   ASSERT_TRUE(dialog.Shown());
   ASSERT_TRUE(WaitUntil([&] { return dialog.Focus() == Img_BGM_1; }, Settle)) << "the first tab stop has the focus";
@@ -422,7 +418,7 @@ TEST_F(Dialog, TheKeyboardReachesEveryControl) {
   EXPECT_TRUE(dialog.MarkOn(Img_BGM_0));
   PressKey(VK_RETURN);  // on a mark: "設定"
   ASSERT_TRUE(dialog.Closes());
-  EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + Five(" 0", " 0", "", " 60", " 0"));
+  EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + FiveKeyLines(" 0", " 0", "", " 60", " 0"));
 }
 
 TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
@@ -440,7 +436,7 @@ TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
       {L"", kanjiStored},                            // cancelled
       {App.File(L"music\\Ωμέγα.mp3"), kanjiStored},  // no such file, and no short path: a message
   };
-  WriteBytes(Ini(), "[Section]\r\n" + Five(" 2", " 0", Ansi(song), " 15", " 1"));
+  WriteBytes(Ini(), "[Section]\r\n" + FiveKeyLines(" 2", " 0", Ansi(song), " 15", " 1"));
   OpenDialog dialog(App);
   ASSERT_TRUE(dialog.Shown());
   for (const auto& [typed, shown] : picks) {
@@ -462,7 +458,7 @@ TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
   }
   dialog.Click(Cmd_Set);
   ASSERT_TRUE(dialog.Closes());
-  EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + Five(" 2", " 0", Ansi(kanjiStored), " 15", " 1"));
+  EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + FiveKeyLines(" 2", " 0", Ansi(kanjiStored), " 15", " 1"));
 }
 
 TEST_F(Dialog, ASaveThatCannotBeWrittenSaysSoAndStaysOpen) {
@@ -478,7 +474,7 @@ TEST_F(Dialog, ASaveThatCannotBeWrittenSaysSoAndStaysOpen) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Ansi(c.Locked + c.Typed));
-    const std::string before = "[Section]\r\n" + Five(" 0", " 0", "", " 15", " 1");
+    const std::string before = "[Section]\r\n" + FiveKeyLines(" 0", " 0", "", " 15", " 1");
     WriteBytes(Ini(), before);
     const auto files = Snapshot(App.Path());
     std::optional<Unwritable> lock;
