@@ -207,6 +207,24 @@ std::vector<HWND> SaverProcess::Windows() const {
   return search.Found;
 }
 
+std::vector<HWND> SaverProcess::VisibleWindows() const {
+  std::vector<HWND> visible = Windows();
+  std::erase_if(visible, [](HWND hwnd) { return !::IsWindowVisible(hwnd); });
+  return visible;
+}
+
+std::vector<std::pair<LONG, LONG>> SaverProcess::VisiblePlaces() const {
+  std::vector<std::pair<LONG, LONG>> at;
+  for (HWND hwnd : VisibleWindows()) {
+    RECT r{};
+    if (::GetWindowRect(hwnd, &r)) at.emplace_back(r.left, r.top);
+  }
+  std::sort(at.begin(), at.end());
+  return at;
+}
+
+std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
+
 std::chrono::milliseconds SaverProcess::CpuTime() const {
   FILETIME created, exited, kernel, user;
   if (!ProcessHandle || !::GetProcessTimes(ProcessHandle, &created, &exited, &kernel, &user)) return {};

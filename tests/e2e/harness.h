@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -30,6 +31,9 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 
 // The middle value (the upper one of an even count); 0 for none.
 double Median(std::vector<double> values);
+
+// A window handle as a command line gives it, in decimal.
+std::wstring HandleText(HWND hwnd);
 
 bool PathExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
@@ -70,8 +74,12 @@ class SaverProcess {
   bool WaitForExit(std::chrono::milliseconds timeout);
   bool Exited() const;
   DWORD ExitCode() const;
-  // The process's top-level windows (visible or not).
+  // The process's top-level windows (visible or not), and the visible ones.
   std::vector<HWND> Windows() const;
+  std::vector<HWND> VisibleWindows() const;
+  // Where the visible windows' top-left corners are, sorted: the window list
+  // follows the z-order, which may change.
+  std::vector<std::pair<LONG, LONG>> VisiblePlaces() const;
   // The CPU time the process has used so far.
   std::chrono::milliseconds CpuTime() const;
   HANDLE Handle() const { return ProcessHandle; }

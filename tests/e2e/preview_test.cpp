@@ -30,8 +30,6 @@ long long MsSince(Clock::time_point begin) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
 }
 
-std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
-
 // A topmost host window of the harness with a magenta preview box at (20, 20).
 class HostBox {
  public:

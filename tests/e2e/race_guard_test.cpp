@@ -13,12 +13,6 @@
 namespace e2e {
 namespace {
 
-std::size_t VisibleCount(const SaverProcess& process) {
-  std::size_t visible = 0;
-  for (HWND hwnd : process.Windows()) visible += ::IsWindowVisible(hwnd) != 0;
-  return visible;
-}
-
 HWND ShownDialog() {
   const HWND dialog = ::FindWindowW(nullptr, L"<Orbisette>");
   return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
@@ -60,7 +54,7 @@ TEST_P(RaceGuard, StartsTogetherMakeExactlyOneRunOrDialog) {
     auto shows = [&](const SaverProcess& p) {
       DWORD owner = 0;
       ::GetWindowThreadProcessId(ShownDialog(), &owner);
-      return !p.Exited() && (VisibleCount(p) >= 10 || owner == p.Id());
+      return !p.Exited() && (p.VisibleWindows().size() >= 10 || owner == p.Id());
     };
     WaitUntil(
         [&] { return (shows(*started[0]) || shows(*started[1])) && (started[0]->Exited() || started[1]->Exited()); },
@@ -96,12 +90,10 @@ HWND WaitForHostBox() {
   return box;
 }
 
-std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
-
 TEST(RaceGuardPreview, APreviewStartWhileARunIsOpenEndsAtOnce) {
   AppFolder app;
   SaverProcess run(app.Program(), L"/s");
-  ASSERT_TRUE(WaitUntil([&] { return VisibleCount(run) == 10; }, 20s));
+  ASSERT_TRUE(WaitUntil([&] { return run.VisibleWindows().size() == 10; }, 20s));
   SaverProcess host(BuildDirectory() + L"\\orbisette_preview_host.exe", L"152 112");
   const HWND box = WaitForHostBox();
   ASSERT_NE(box, nullptr);

@@ -29,15 +29,7 @@ std::wstring TitleOf(HWND hwnd) {
   return title;
 }
 
-std::vector<HWND> VisibleWindows(const SaverProcess& saver) {
-  std::vector<HWND> visible;
-  for (HWND hwnd : saver.Windows()) {
-    if (::IsWindowVisible(hwnd)) visible.push_back(hwnd);
-  }
-  return visible;
-}
-
-bool TenBallsShown(const SaverProcess& saver) { return VisibleWindows(saver).size() == 10; }
+bool TenBallsShown(const SaverProcess& saver) { return saver.VisibleWindows().size() == 10; }
 
 // A run started by the host; ended by force if the test has not ended it.
 class Run : public ::testing::Test {
@@ -67,7 +59,7 @@ class Run : public ::testing::Test {
 
 TEST_F(Run, TenLayeredTopmostBallWindowsThatMove) {
   Start();
-  const std::vector<HWND> windows = VisibleWindows(Saver());
+  const std::vector<HWND> windows = Saver().VisibleWindows();
   int mainWindows = 0;
   int untitled = 0;
   std::vector<RECT> before;
@@ -132,19 +124,9 @@ TEST_F(Run, TheCursorRestsInTheBottomRightCorner) {
 TEST_F(Run, SpeedZeroKeepsTheBallsStill) {
   WriteBytes(App.File(L"Orbisette.ini"), "[Section]\r\n" + std::string(orbisette::KeyMoveSpeed) + "= 0\r\n");
   Start();
-  auto places = [&] {
-    std::vector<std::pair<LONG, LONG>> at;
-    for (HWND hwnd : VisibleWindows(Saver())) {
-      RECT r{};
-      ::GetWindowRect(hwnd, &r);
-      at.emplace_back(r.left, r.top);
-    }
-    std::sort(at.begin(), at.end());  // the window list follows the z-order, which may change
-    return at;
-  };
-  const auto before = places();
+  const auto before = Saver().VisiblePlaces();
   std::this_thread::sleep_for(500ms);  // fifty ticks in which nothing may move
-  EXPECT_EQ(places(), before);
+  EXPECT_EQ(Saver().VisiblePlaces(), before);
   PressEscape();
   ExpectEndsWithin(3s);
 }
@@ -177,13 +159,13 @@ INSTANTIATE_TEST_SUITE_P(Corner, CursorLimit,
 
 TEST_F(Run, ASecondStartLeavesTheRunAlone) {
   Start();
-  const auto shown = VisibleWindows(Saver());
+  const auto shown = Saver().VisibleWindows();
   const std::set<HWND> first(shown.begin(), shown.end());
   SaverProcess second(App.Program(), L"/s");
   ASSERT_TRUE(second.WaitForExit(8s));
   EXPECT_EQ(second.ExitCode(), 0u);
   EXPECT_FALSE(Saver().Exited());
-  const auto now = VisibleWindows(Saver());
+  const auto now = Saver().VisibleWindows();
   EXPECT_EQ(std::set<HWND>(now.begin(), now.end()), first);
   PressEscape();
   ExpectEndsWithin(3s);
@@ -218,7 +200,7 @@ TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
   ASSERT_TRUE(WaitUntil([&] { return TenBallsShown(run); }, 10s)) << "the run did not go on";
   std::this_thread::sleep_for(300ms);  // thirty ticks in which no further box may come
   EXPECT_TRUE(MessageBoxesOf(run.Id()).empty()) << "a further box";
-  for (HWND hwnd : VisibleWindows(run)) {
+  for (HWND hwnd : run.VisibleWindows()) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
     EXPECT_EQ(r.right - r.left, BallSide);  // plain borderless windows now

@@ -176,17 +176,6 @@ TEST_F(CodePage932, TheProfileFunctionsFileReadsBackThroughOurs) {
   }
 }
 
-// Where the run's visible windows are, in an order that does not follow the z-order.
-std::vector<std::pair<LONG, LONG>> BallPlaces(const SaverProcess& saver) {
-  std::vector<std::pair<LONG, LONG>> at;
-  for (HWND hwnd : saver.Windows()) {
-    RECT r{};
-    if (::IsWindowVisible(hwnd) && ::GetWindowRect(hwnd, &r)) at.emplace_back(r.left, r.top);
-  }
-  std::sort(at.begin(), at.end());
-  return at;
-}
-
 // Files as editors save them, which the program once ran on the defaults with:
 // the speed of 0 they hold now keeps the balls still, as the platform reads it.
 TEST_F(CodePage932, TheRunTakesTheSpeedFromFilesAsEditorsSaveThem) {
@@ -208,10 +197,10 @@ TEST_F(CodePage932, TheRunTakesTheSpeedFromFilesAsEditorsSaveThem) {
     AppFolder app;
     WriteBytes(app.File(L"Orbisette.ini"), bytes);
     SaverProcess saver(app.Program(), L"/s");
-    ASSERT_TRUE(WaitUntil([&] { return BallPlaces(saver).size() == 10 || saver.Exited(); }, 20s));
-    const auto before = BallPlaces(saver);
+    ASSERT_TRUE(WaitUntil([&] { return saver.VisiblePlaces().size() == 10 || saver.Exited(); }, 20s));
+    const auto before = saver.VisiblePlaces();
     ::Sleep(500);  // fifty ticks in which nothing may move
-    EXPECT_EQ(BallPlaces(saver), before) << "the balls moved";
+    EXPECT_EQ(saver.VisiblePlaces(), before) << "the balls moved";
     PressEscape();
     EXPECT_TRUE(saver.WaitForExit(5s));
   }

@@ -43,11 +43,6 @@ std::set<DWORD> SaverIds() {
   return ids;
 }
 
-std::size_t VisibleCount(const SaverProcess& saver) {
-  const auto windows = saver.Windows();
-  return static_cast<std::size_t>(std::count_if(windows.begin(), windows.end(), ::IsWindowVisible));
-}
-
 }  // namespace
 
 Tick Now() { return static_cast<Tick>(::GetTickCount64()); }
@@ -261,7 +256,8 @@ MusicRun::MusicRun(HostShell& shell, const AppFolder& app, const std::string& pu
 
 bool MusicRun::ShowsTenBalls() {
   if (!Process || !Process->Started() ||
-      !WaitUntil([&] { return VisibleCount(*Process) == 10 || Process->Exited(); }, 20s) || Process->Exited()) {
+      !WaitUntil([&] { return Process->VisibleWindows().size() == 10 || Process->Exited(); }, 20s) ||
+      Process->Exited()) {
     return false;
   }
   for (HWND hwnd : Process->Windows()) {

@@ -77,14 +77,6 @@ unsigned long long OwnResidentKiB() {
   return resident;
 }
 
-std::vector<HWND> Visible(const SaverProcess& p) {
-  std::vector<HWND> shown;
-  for (HWND h : p.Windows()) {
-    if (::IsWindowVisible(h)) shown.push_back(h);
-  }
-  return shown;
-}
-
 int Run(double seconds) {
   const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
   AppFolder app;
@@ -92,11 +84,11 @@ int Run(double seconds) {
                                              std::string(orbisette::KeyRebound) + "= 1\r\n");
   std::printf("run on %d x %d, speed 60, rebound on, %.0f s\n", width, height, seconds);
   SaverProcess saver(app.Program(), L"/s");
-  if (!WaitUntil([&] { return Visible(saver).size() == 10 || saver.Exited(); }, 30s) || saver.Exited()) {
+  if (!WaitUntil([&] { return saver.VisibleWindows().size() == 10 || saver.Exited(); }, 30s) || saver.Exited()) {
     std::printf("  the ten ball windows did not appear\n");
     return 1;
   }
-  const std::vector<HWND> balls = Visible(saver);
+  const std::vector<HWND> balls = saver.VisibleWindows();
   LONG beyondLeft = 0, beyondTop = 0, beyondRight = 0, beyondBottom = 0;
   std::size_t samples = 0;
   const auto begin = Clock::now();
