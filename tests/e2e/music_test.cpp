@@ -27,10 +27,6 @@ class Music : public ::testing::Test {
     EXPECT_FALSE(path.empty()) << "the tone was not copied";
     return path;
   }
-  void WriteSettings(std::int16_t kind, const std::string& file, std::int16_t repeat = 0) {
-    e2e::WriteSettings(App, kind, file, repeat);
-  }
-  HostShell& Shell() { return Stage.Shell(); }
 
   static inline SoundStage Stage;
   static inline bool OnWine = false;
@@ -38,8 +34,8 @@ class Music : public ::testing::Test {
 };
 
 TEST_F(Music, CdWithNoDriveFailsOnePollThenSendsNothing) {
-  WriteSettings(orbisette::BgmCdAudio, "", /*repeat=*/3);
-  MusicRun run(Shell(), App, Stage.Server(), TraceChannels);
+  WriteSettings(App, orbisette::BgmCdAudio, "", /*repeat=*/3);
+  MusicRun run(Stage.Shell(), App, Stage.Server(), TraceChannels);
   ASSERT_TRUE(run.ShowsTenBalls());
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -60,11 +56,11 @@ TEST_F(Music, CdWithNoDriveFailsOnePollThenSendsNothing) {
 
 TEST_F(Music, Mp3PlaysRestartsAfterItsEndAndStopsFirstAtTheEnd) {
   const std::string file = PlaceMusic("tone.mp3", L"tone one.mp3");
-  WriteSettings(orbisette::BgmMusicFile, file);
+  WriteSettings(App, orbisette::BgmMusicFile, file);
   {
-    Recording recording(Shell(), "mp3");
+    Recording recording(Stage.Shell(), "mp3");
     ASSERT_TRUE(recording.WaitRunning()) << "parec did not record";
-    MusicRun run(Shell(), App, Stage.Server(), TraceChannels);
+    MusicRun run(Stage.Shell(), App, Stage.Server(), TraceChannels);
     ASSERT_TRUE(run.ShowsTenBalls());
     // Until the file has ended once and sounded again for half a second.
     EXPECT_TRUE(WaitUntil(
@@ -132,11 +128,11 @@ TEST_F(Music, Mp3PlaysRestartsAfterItsEndAndStopsFirstAtTheEnd) {
 }
 
 TEST_F(Music, WavLoopsPastItsLengthAndFallsSilentAtTheEnd) {
-  WriteSettings(orbisette::BgmMusicFile, PlaceMusic("loop.wav", L"loop one.wav"));
+  WriteSettings(App, orbisette::BgmMusicFile, PlaceMusic("loop.wav", L"loop one.wav"));
   {
-    Recording recording(Shell(), "wav");
+    Recording recording(Stage.Shell(), "wav");
     ASSERT_TRUE(recording.WaitRunning()) << "parec did not record";
-    MusicRun run(Shell(), App, Stage.Server(), TraceChannels);
+    MusicRun run(Stage.Shell(), App, Stage.Server(), TraceChannels);
     ASSERT_TRUE(run.ShowsTenBalls());
     // Until the sound has gone on unbroken past two and a half lengths of the file.
     EXPECT_TRUE(WaitUntil(
@@ -178,10 +174,10 @@ TEST_F(Music, WavLoopsPastItsLengthAndFallsSilentAtTheEnd) {
 // cannot be opened (no play command, failing restarts), a WAV is not even tried.
 TEST_F(Music, WithoutASoundDeviceTheRunIsSilentAndEndsCleanly) {
   struct Case {
-    const char* name;
-    bool audioOff;  // Wine's audio off in the prefix, the server still running
-    const char* made;
-    const wchar_t* as;
+    const char* Name;
+    bool AudioOff;  // Wine's audio off in the prefix, the server still running
+    const char* Made;
+    const wchar_t* As;
   };
   const Case cases[] = {{"no server, MP3", false, "tone.mp3", L"tone one.mp3"},
                         {"no server, WAV", false, "loop.wav", L"loop one.wav"},
@@ -189,24 +185,24 @@ TEST_F(Music, WithoutASoundDeviceTheRunIsSilentAndEndsCleanly) {
                         {"audio off, WAV", true, "loop.wav", L"loop one.wav"}};
   const std::wstring driversKey = L"Software\\Wine\\Drivers";
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    WriteSettings(orbisette::BgmMusicFile, PlaceMusic(c.made, c.as));
+    SCOPED_TRACE(c.Name);
+    WriteSettings(App, orbisette::BgmMusicFile, PlaceMusic(c.Made, c.As));
     HKEY drivers = nullptr;
-    if (c.audioOff) {
+    if (c.AudioOff) {
       ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, driversKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                   &drivers, nullptr),
                 ERROR_SUCCESS);
       ::RegSetValueExW(drivers, L"Audio", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
     }
     std::optional<Recording> recording;
-    if (c.audioOff) {
-      recording.emplace(Shell(), "silent");
+    if (c.AudioOff) {
+      recording.emplace(Stage.Shell(), "silent");
       ASSERT_TRUE(recording->WaitRunning());
     }
-    const std::string server = c.audioOff ? Stage.Server() : "unix:" + Shell().Folder().Unix + "/none";
-    MusicRun run(Shell(), App, server, TraceChannels);
+    const std::string server = c.AudioOff ? Stage.Server() : "unix:" + Stage.Shell().Folder().Unix + "/none";
+    MusicRun run(Stage.Shell(), App, server, TraceChannels);
     const bool shown = run.ShowsTenBalls();
-    const bool mp3 = std::string(c.made).ends_with("mp3");
+    const bool mp3 = std::string(c.Made).ends_with("mp3");
     // Until the first restart attempt (MP3) or the device count (WAV).
     WaitUntil(
         [&] {

@@ -99,23 +99,23 @@ TEST_F(RunFromInside, PlacedWhileHiddenShownMainFirstUnloadedOneToNineThenMain) 
 
 TEST_F(RunFromInside, TheStoredCounterIsTheShowFlagAtTheEnd) {
   struct Case {
-    bool hidden;
-    int stored;
-    int change;
+    bool Hidden;
+    int Stored;
+    int Change;
   };
   for (const Case& c : {Case{true, -1, +1}, Case{true, -2, +1}, Case{true, 0, -1}, Case{false, -1, 0}}) {
-    SCOPED_TRACE(::testing::Message() << c.hidden << " " << c.stored);
-    orbisette::SaverRun run(Loaded, {c.hidden, c.stored}, [] {});
+    SCOPED_TRACE(::testing::Message() << c.Hidden << " " << c.Stored);
+    orbisette::SaverRun run(Loaded, {c.Hidden, c.Stored}, [] {});
     run.Start();
     const int before = CursorCounter();
     run.End();
-    EXPECT_EQ(CursorCounter(), before + c.change);
-    if (c.hidden) {
-      EXPECT_EQ(run.CursorShowCount(), before + c.change);
+    EXPECT_EQ(CursorCounter(), before + c.Change);
+    if (c.Hidden) {
+      EXPECT_EQ(run.CursorShowCount(), before + c.Change);
     }
     // Put this thread's counter back for the next row.
-    if (c.change > 0) ::ShowCursor(FALSE);
-    if (c.change < 0) ::ShowCursor(TRUE);
+    if (c.Change > 0) ::ShowCursor(FALSE);
+    if (c.Change < 0) ::ShowCursor(TRUE);
   }
 }
 

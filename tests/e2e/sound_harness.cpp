@@ -1,8 +1,5 @@
 #include "sound_harness.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "five_keys.h"
@@ -67,56 +64,6 @@ std::optional<HostFolder> MakeHostFolder() {
   return PathExists(folder.Windows) ? std::optional(folder) : std::nullopt;
 }
 
-bool HostShell::Spawn(const std::string& script) {
-  const std::string name = "step" + std::to_string(++Steps) + ".sh";
-  WriteBytes(Where.File(name), "export PATH=/usr/sbin:/usr/bin:/sbin:/bin\ncd " + Where.Unix + "\n" + script + "\n");
-  std::string command = "/bin/sh " + Where.Unix + "/" + name;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) ::CloseHandle(pi.hThread);
-  if (pi.hProcess) ::CloseHandle(pi.hProcess);
-  return true;
-}
-
-bool HostShell::Run(const std::string& script, std::chrono::milliseconds timeout) {
-  const std::string done = "done" + std::to_string(Steps + 1);
-  if (!Spawn("(\n" + script + "\n) >>host.log 2>&1\necho $? >" + done + ".tmp && mv " + done + ".tmp " + done)) {
-    return false;
-  }
-  return WaitUntil([&] { return PathExists(Where.File(done)); }, timeout) &&
-         ReadBytes(Where.File(done)).starts_with("0");
-}
-
-bool SoundServer::Start(HostShell& shell) {
-  return shell.Run(
-      "mkdir -p -m 700 run\n"
-      "export XDG_RUNTIME_DIR=$PWD/run\n"
-      "timeout 20 pulseaudio --daemonize=yes --exit-idle-time=-1 -n --log-target=file:$PWD/pulseaudio.log "
-      "--load='module-null-sink sink_name=testsink' --load=module-native-protocol-unix || exit 1\n"
-      "cp run/pulse/pid pulseaudio.pid\n"
-      "timeout 10 pactl info >/dev/null",
-      40s);
-}
-
-bool SoundServer::Stop(HostShell& shell) {
-  return shell.Run(
-      "[ -f pulseaudio.pid ] || exit 0\n"
-      "pid=$(cat pulseaudio.pid); kill $pid\n"
-      "for i in $(seq 50); do kill -0 $pid 2>/dev/null || { rm -f pulseaudio.pid; exit 0; }; sleep 0.1; done\n"
-      "kill -9 $pid; rm -f pulseaudio.pid",
-      15s);
-}
-
-std::string SoundServer::Address(const HostShell& shell) { return "unix:" + shell.Folder().Unix + "/run/pulse/native"; }
-
-namespace {
-constexpr double BytesPerMs = 16.0;         // 8000 samples of 2 bytes a second
-constexpr std::size_t WindowSamples = 160;  // 20 ms
-constexpr double Audible = 500.0;           // RMS of 16-bit samples; the test tones are near 11000, silence is 0
-}  // namespace
-
 Recording::Recording(HostShell& shell, const std::string& name) : Shell(shell), Name(name) {
   Started = shell.Spawn("echo $$ >" + name + ".pid\nexec timeout 120 parec --server=" + SoundServer::Address(shell) +
                         " -d testsink.monitor --raw --format=s16le --rate=8000 " + "--channels=1 --latency-msec=10 >" +
@@ -133,49 +80,6 @@ Recording::Recording(HostShell& shell, const std::string& name) : Shell(shell), 
       std::this_thread::sleep_for(5ms);
     }
   });
-}
-
-bool Recording::WaitRunning() {
-  return Started && WaitUntil(
-                        [&] {
-                          std::lock_guard lock(Mutex);
-                          return Anchor < 1e300;
-                        },
-                        15s);
-}
-
-void Recording::Stop() {
-  if (Stopping.exchange(true)) return;
-  Watcher.join();
-  Shell.Run("[ -f " + Name + ".pid ] && kill $(cat " + Name + ".pid); rm -f " + Name + ".pid; exit 0", 10s);
-}
-
-std::vector<Segment> Recording::Segments(Tick from) const {
-  const std::string bytes = ReadBytes(Shell.Folder().File(Name + ".raw"));
-  Tick anchor;
-  {
-    std::lock_guard lock(Mutex);
-    anchor = Anchor;
-  }
-  std::vector<Segment> segments;
-  const std::size_t samples = bytes.size() / 2;
-  for (std::size_t first = 0; first + WindowSamples <= samples; first += WindowSamples) {
-    double sum = 0;
-    for (std::size_t i = first; i < first + WindowSamples; ++i) {
-      const auto s = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-      sum += static_cast<double>(s) * s;
-    }
-    const Tick begin = anchor + static_cast<double>(first) / 8.0;
-    if (begin < from || std::sqrt(sum / WindowSamples) < Audible) continue;
-    const Tick end = begin + 20.0;
-    if (!segments.empty() && begin - segments.back().End < 150.0) {
-      segments.back().End = end;
-    } else {
-      segments.push_back({begin, end});
-    }
-  }
-  return segments;
 }
 
 // ---- Wine's trace of one run.
@@ -252,40 +156,6 @@ MusicRun::MusicRun(HostShell& shell, const AppFolder& app, const std::string& pu
       },
       20s);
   if (id) Process.emplace(id);
-}
-
-bool MusicRun::ShowsTenBalls() {
-  if (!Process || !Process->Started() ||
-      !WaitUntil([&] { return Process->VisibleWindows().size() == 10 || Process->Exited(); }, 20s) ||
-      Process->Exited()) {
-    return false;
-  }
-  for (HWND hwnd : Process->Windows()) {
-    // Wine's trace writes a handle as 0x and its hex digits.
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(hwnd)));
-    Balls.insert(text);
-  }
-  return true;
-}
-
-std::vector<TraceEvent>::const_iterator MusicRun::FirstBallDestroyed(const std::vector<TraceEvent>& events) const {
-  return std::find_if(events.begin(), events.end(),
-                      [&](auto& e) { return e.What == TraceEvent::Destroy && Balls.contains(e.Text); });
-}
-
-bool MusicRun::MusicStartsBeforeTheBallsShow(const std::vector<TraceEvent>& events) const {
-  const auto shown = std::find_if(events.begin(), events.end(),
-                                  [&](auto& e) { return e.What == TraceEvent::Show && Balls.contains(e.Text); });
-  return shown != events.end() && std::any_of(events.begin(), shown, [](auto& e) {
-           return (e.What == TraceEvent::Mci && !WinesOwn(e)) || e.What == TraceEvent::Sound;
-         });
-}
-
-bool MusicRun::End() {
-  EndedAt = Now();
-  PressEscape();
-  return Process->WaitForExit(3s) && Process->ExitCode() == 0 && Process->Windows().empty();
 }
 
 // ---- The suite's stage.

@@ -80,9 +80,9 @@ TEST(Numeric, SingleOverflowIsAFailureNotInfinity) {
 
 TEST(Numeric, ParsesSettingsNumbers) {
   const struct {
-    const char* text;
-    char sep;
-    std::optional<double> value;
+    const char* Text;
+    char Sep;
+    std::optional<double> Value;
   } cases[] = {
       {"2", '.', 2.0},
       {" 2", '.', 2.0},
@@ -113,8 +113,8 @@ TEST(Numeric, ParsesSettingsNumbers) {
       {"1e999", '.', std::nullopt},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(ParseNumber(c.text, c.sep), c.value);
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(ParseNumber(c.Text, c.Sep), c.Value);
   }
 }
 
