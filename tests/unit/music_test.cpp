@@ -147,6 +147,8 @@ TEST(RunMusic, WholeRunsByKind) {
       {music(1, 0), {{modeCmd, {stopped, Fail(5), Raw("play"), Raw("stop"), Ok("stoppe"), Ok("Stopped")}}}, 6,
        cdOpen + poll + play + poll + play + poll + poll + play + poll + poll + cdStop, "111111", 0},
       {mp3, {{mp3Mode, {playing}}}, 2, open + "play MP3Play|0; " + query + query + stop, "", -7},
+      // The first seven characters decide, whatever follows them.
+      {mp3, {{mp3Mode, {Ok("playing2")}}}, 2, open + "play MP3Play|0; " + query + query + stop, "", -7},
       {mp3, {{mp3Mode, {Ok("paused")}}}, 1, open + "play MP3Play|0; " + again + stop, "", -7},
       {mp3, {{mp3Mode, {stopped}}}, 1, open + "play MP3Play|0; " + again + stop, "", -7},
       {mp3, {{mp3Mode, {Fail(5)}}}, 1, open + "play MP3Play|0; " + again + stop, "", -7},  // starts empty
