@@ -19,28 +19,20 @@ namespace {
 using namespace e2e;
 
 struct Figures {
-  double startupMs = 0;
-  double ticksPerSecond = 0;
-  double cpuMsPerSecond = 0;
-  double cpuMsPerTick() const { return ticksPerSecond > 0 ? cpuMsPerSecond / ticksPerSecond : 0; }
+  double StartupMs = 0;
+  double TicksPerSecond = 0;
+  double CpuMsPerSecond = 0;
+  double CpuMsPerTick() const { return TicksPerSecond > 0 ? CpuMsPerSecond / TicksPerSecond : 0; }
 };
-
-std::vector<HWND> Visible(const SaverProcess& p) {
-  std::vector<HWND> shown;
-  for (HWND h : p.Windows()) {
-    if (::IsWindowVisible(h)) shown.push_back(h);
-  }
-  return shown;
-}
 
 Figures Measure(const std::wstring& program, const std::wstring& arguments, int seconds) {
   Figures f;
   const auto begin = std::chrono::steady_clock::now();
   SaverProcess p(program, arguments);
-  if (!WaitUntil([&] { return Visible(p).size() == 10 || p.Exited(); }, 30s) || p.Exited()) return f;
-  f.startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+  if (!WaitUntil([&] { return p.VisibleWindows().size() == 10 || p.Exited(); }, 30s) || p.Exited()) return f;
+  f.StartupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
   std::this_thread::sleep_for(1s);
-  const std::vector<HWND> windows = Visible(p);
+  const std::vector<HWND> windows = p.VisibleWindows();
   std::map<HWND, POINT> last;
   std::map<HWND, std::pair<long, long>> path;
   const auto cpuBefore = HostStatsOf(program);
@@ -61,17 +53,12 @@ Figures Measure(const std::wstring& program, const std::wstring& arguments, int 
   const auto cpuAfter = HostStatsOf(program);
   long longest = 0;
   for (const auto& [h, travelled] : path) longest = std::max({longest, travelled.first, travelled.second});
-  f.ticksPerSecond = static_cast<double>(longest) / elapsed;
+  f.TicksPerSecond = static_cast<double>(longest) / elapsed;
   if (cpuBefore && cpuAfter)
-    f.cpuMsPerSecond = static_cast<double>(cpuAfter->cpuTicks - cpuBefore->cpuTicks) * 10.0 / elapsed;
+    f.CpuMsPerSecond = static_cast<double>(cpuAfter->CpuTicks - cpuBefore->CpuTicks) * 10.0 / elapsed;
   PressEscape();
   p.WaitForExit(5s);
   return f;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace
@@ -87,13 +74,13 @@ int main() {
     const Figures run = Measure(app.Program(), L"/s", Seconds);
     const Figures base = Measure(floor, L"", Seconds);
     std::printf("round %d: run %.0f ticks/s, %.2f ms CPU a tick; floor %.0f ticks/s, %.2f ms CPU a tick\n", round + 1,
-                run.ticksPerSecond, run.cpuMsPerTick(), base.ticksPerSecond, base.cpuMsPerTick());
-    runStart.push_back(run.startupMs);
-    runTicks.push_back(run.ticksPerSecond);
-    runCpu.push_back(run.cpuMsPerTick());
-    floorStart.push_back(base.startupMs);
-    floorTicks.push_back(base.ticksPerSecond);
-    floorCpu.push_back(base.cpuMsPerTick());
+                run.TicksPerSecond, run.CpuMsPerTick(), base.TicksPerSecond, base.CpuMsPerTick());
+    runStart.push_back(run.StartupMs);
+    runTicks.push_back(run.TicksPerSecond);
+    runCpu.push_back(run.CpuMsPerTick());
+    floorStart.push_back(base.StartupMs);
+    floorTicks.push_back(base.TicksPerSecond);
+    floorCpu.push_back(base.CpuMsPerTick());
   }
   std::printf("\nmedians over %d rounds of %d s      run     floor   run/floor\n", Rounds, Seconds);
   std::printf("process start to ten windows (ms)  %6.0f  %6.0f\n", Median(runStart), Median(floorStart));
