@@ -51,10 +51,10 @@ std::string Jpeg(std::uint32_t width, std::uint32_t height) {
 }
 
 struct BigCase {
-  std::uint32_t width, height;
-  bool refused;
-  std::string (*file)(std::uint32_t, std::uint32_t) = BlankPng;
-  const char* format = "png";
+  std::uint32_t Width, Height;
+  bool Refused;
+  std::string (*File)(std::uint32_t, std::uint32_t) = BlankPng;
+  const char* Format = "png";
 };
 
 class BigImage : public ::testing::TestWithParam<BigCase> {};
@@ -65,7 +65,7 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   WriteBytes(app.File(L"Orbisette.dll"), file(width, height));
   const auto begin = Clock::now();
   SaverProcess run(app.Program(), L"/s");
-  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.Started());
 
   int boxes = 0;
   unsigned long long peakKiB = 0;
@@ -73,11 +73,11 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   // Generous, so that a slow decode still gives its figure rather than a timeout.
   WaitUntil(
       [&] {
-        if (const auto stats = HostStatsOf(app.Program())) peakKiB = std::max(peakKiB, stats->residentKiB);
-        for (const auto& box : MessageBoxesOf(run.id())) {
-          EXPECT_EQ(box.text, L"イメージの取得に失敗しました2");
-          AnswerOk(box.hwnd);
-          WaitUntil([&] { return !::IsWindow(box.hwnd); }, 5s);
+        if (const auto stats = HostStatsOf(app.Program())) peakKiB = std::max(peakKiB, stats->ResidentKiB);
+        for (const auto& box : MessageBoxesOf(run.Id())) {
+          EXPECT_EQ(box.Text, L"イメージの取得に失敗しました2");
+          AnswerOk(box.Hwnd);
+          WaitUntil([&] { return !::IsWindow(box.Hwnd); }, 5s);
           ++boxes;
         }
         return (refused ? boxes >= 10 : shown()) || run.Exited();
@@ -107,8 +107,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                                            BigCase{4096, 4096, false}, BigCase{65500, 65500, true, Jpeg, "jpeg"},
                                            BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"}),
                          [](const auto& row) {
-                           return std::string(row.param.format) + std::to_string(row.param.width) + "x" +
-                                  std::to_string(row.param.height);
+                           return std::string(row.param.Format) + std::to_string(row.param.Width) + "x" +
+                                  std::to_string(row.param.Height);
                          });
 
 }  // namespace

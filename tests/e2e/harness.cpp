@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,12 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     if (std::chrono::steady_clock::now() >= deadline) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -121,12 +128,12 @@ std::vector<std::wstring> Snapshot(const std::wstring& dir) {
 
 MarkerWindow::MarkerWindow(const wchar_t* title) {
   // A plain static control needs no class of our own; hidden windows are found too.
-  hwnd_ = ::CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                            ::GetModuleHandleW(nullptr), nullptr);
+  Hwnd = ::CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                           ::GetModuleHandleW(nullptr), nullptr);
 }
 
 MarkerWindow::~MarkerWindow() {
-  if (hwnd_) ::DestroyWindow(hwnd_);
+  if (Hwnd) ::DestroyWindow(Hwnd);
 }
 
 SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& arguments)
@@ -142,67 +149,85 @@ SaverProcess::SaverProcess(const std::wstring& program, const std::wstring& argu
   if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0,
                        nullptr, directory.c_str(), &si, &pi)) {
     if (suspended) {
-      thread_ = pi.hThread;
+      ThreadHandle = pi.hThread;
     } else {
       ::CloseHandle(pi.hThread);
     }
-    process_ = pi.hProcess;
-    id_ = pi.dwProcessId;
+    ProcessHandle = pi.hProcess;
+    ProcessId = pi.dwProcessId;
   }
 }
 
 SaverProcess::SaverProcess(DWORD processId)
-    : process_(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)),
-      id_(process_ ? processId : 0) {}
+    : ProcessHandle(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)),
+      ProcessId(ProcessHandle ? processId : 0) {}
 
 void SaverProcess::Resume() {
-  if (!thread_) return;
-  ::ResumeThread(thread_);
-  ::CloseHandle(std::exchange(thread_, nullptr));
+  if (!ThreadHandle) return;
+  ::ResumeThread(ThreadHandle);
+  ::CloseHandle(std::exchange(ThreadHandle, nullptr));
 }
 
 SaverProcess::~SaverProcess() {
-  if (thread_) ::CloseHandle(thread_);
-  if (!process_) return;
+  if (ThreadHandle) ::CloseHandle(ThreadHandle);
+  if (!ProcessHandle) return;
   if (!Exited()) {
-    ::TerminateProcess(process_, 99);
-    ::WaitForSingleObject(process_, 5000);
+    ::TerminateProcess(ProcessHandle, 99);
+    ::WaitForSingleObject(ProcessHandle, 5000);
   }
-  ::CloseHandle(process_);
+  ::CloseHandle(ProcessHandle);
 }
 
 bool SaverProcess::WaitForExit(std::chrono::milliseconds timeout) {
-  return process_ && ::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+  return ProcessHandle && ::WaitForSingleObject(ProcessHandle, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-bool SaverProcess::Exited() const { return !process_ || ::WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
+bool SaverProcess::Exited() const { return !ProcessHandle || ::WaitForSingleObject(ProcessHandle, 0) == WAIT_OBJECT_0; }
 
 DWORD SaverProcess::ExitCode() const {
   DWORD code = STILL_ACTIVE;
-  if (process_) ::GetExitCodeProcess(process_, &code);
+  if (ProcessHandle) ::GetExitCodeProcess(ProcessHandle, &code);
   return code;
 }
 
 std::vector<HWND> SaverProcess::Windows() const {
   struct Search {
-    DWORD id;
-    std::vector<HWND> found;
-  } search{id_, {}};
+    DWORD Id;
+    std::vector<HWND> Found;
+  } search{ProcessId, {}};
   ::EnumWindows(
       [](HWND hwnd, LPARAM lp) -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->id) s->found.push_back(hwnd);
+        if (owner == s->Id) s->Found.push_back(hwnd);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return search.Found;
 }
+
+std::vector<HWND> SaverProcess::VisibleWindows() const {
+  std::vector<HWND> visible = Windows();
+  std::erase_if(visible, [](HWND hwnd) { return !::IsWindowVisible(hwnd); });
+  return visible;
+}
+
+std::vector<std::pair<LONG, LONG>> SaverProcess::VisiblePlaces() const {
+  std::vector<std::pair<LONG, LONG>> at;
+  for (HWND hwnd : VisibleWindows()) {
+    RECT r{};
+    if (::GetWindowRect(hwnd, &r)) at.emplace_back(r.left, r.top);
+  }
+  std::sort(at.begin(), at.end());
+  return at;
+}
+
+std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
 
 std::chrono::milliseconds SaverProcess::CpuTime() const {
   FILETIME created, exited, kernel, user;
-  if (!process_ || !::GetProcessTimes(process_, &created, &exited, &kernel, &user)) return {};
+  if (!ProcessHandle || !::GetProcessTimes(ProcessHandle, &created, &exited, &kernel, &user)) return {};
   auto ticks = [](const FILETIME& ft) {
     return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   };
@@ -211,10 +236,10 @@ std::chrono::milliseconds SaverProcess::CpuTime() const {
 
 AppFolder::AppFolder(bool withImage) {
   ::CreateDirectoryW(L"C:\\orbisette-e2e", nullptr);
-  path_ = L"C:\\orbisette-e2e\\" + CurrentTestName();
-  RemoveTree(path_);
+  Folder = L"C:\\orbisette-e2e\\" + CurrentTestName();
+  RemoveTree(Folder);
   RemoveTree(InstallDir);
-  ::CreateDirectoryW(path_.c_str(), nullptr);
+  ::CreateDirectoryW(Folder.c_str(), nullptr);
   const std::wstring build = BuildDirectory();
   // A test must not pass on a folder that lacks what it says it holds.
   if (!::CopyFileW((build + L"\\Orbisette.scr").c_str(), Program().c_str(), FALSE)) {
@@ -226,15 +251,15 @@ AppFolder::AppFolder(bool withImage) {
 }
 
 AppFolder::~AppFolder() {
-  RemoveTree(path_);
+  RemoveTree(Folder);
   RemoveTree(InstallDir);
 }
 
 std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId) {
   std::vector<MessageBoxInfo> boxes;
   struct Search {
-    DWORD id;
-    std::vector<MessageBoxInfo>* out;
+    DWORD Id;
+    std::vector<MessageBoxInfo>* Out;
   } search{processId, &boxes};
   ::EnumWindows(
       [](HWND hwnd, LPARAM lp) -> BOOL {
@@ -243,16 +268,16 @@ std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId) {
         ::GetWindowThreadProcessId(hwnd, &owner);
         wchar_t cls[64] = {};
         ::GetClassNameW(hwnd, cls, 64);
-        if (owner != s->id || std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
+        if (owner != s->Id || std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
         MessageBoxInfo info{hwnd, {}, {}};
         wchar_t caption[256] = {};
         ::GetWindowTextW(hwnd, caption, 256);
-        info.caption = caption;
+        info.Caption = caption;
         // The message text is the box's static control 0xFFFF.
         wchar_t text[512] = {};
         ::GetDlgItemTextW(hwnd, 0xFFFF, text, 512);
-        info.text = text;
-        s->out->push_back(info);
+        info.Text = text;
+        s->Out->push_back(info);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
@@ -282,16 +307,16 @@ std::optional<HostProcessStats> HostStatsOf(const std::wstring& program) {
     unsigned long long utime = 0, stime = 0;
     if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
                     &stime) == 2) {
-      stats.cpuTicks = utime + stime;
+      stats.CpuTicks = utime + stime;
     }
     const std::string status = ReadBytes(dir + L"\\status");
     const std::size_t rss = status.find("VmRSS:");
-    if (rss != std::string::npos) stats.residentKiB = std::strtoull(status.c_str() + rss + 6, nullptr, 10);
+    if (rss != std::string::npos) stats.ResidentKiB = std::strtoull(status.c_str() + rss + 6, nullptr, 10);
     WIN32_FIND_DATAW fd;
     HANDLE fds = ::FindFirstFileW((dir + L"\\fd\\*").c_str(), &fd);
     if (fds != INVALID_HANDLE_VALUE) {
       do {
-        stats.openFiles += fd.cFileName[0] != L'.';
+        stats.OpenFiles += fd.cFileName[0] != L'.';
       } while (::FindNextFileW(fds, &fd));
       ::FindClose(fds);
     }
@@ -332,22 +357,22 @@ class BitWriter {
     for (int i = length - 1; i >= 0; --i) Bit((code >> i) & 1u);
   }
   std::string Finish() {
-    if (filled_) bytes_ += static_cast<char>(current_);
-    return std::move(bytes_);
+    if (Filled) Bytes += static_cast<char>(Current);
+    return std::move(Bytes);
   }
 
  private:
   void Bit(std::uint32_t bit) {
-    current_ |= bit << filled_;
-    if (++filled_ == 8) {
-      bytes_ += static_cast<char>(current_);
-      current_ = 0;
-      filled_ = 0;
+    Current |= bit << Filled;
+    if (++Filled == 8) {
+      Bytes += static_cast<char>(Current);
+      Current = 0;
+      Filled = 0;
     }
   }
-  std::string bytes_;
-  std::uint32_t current_ = 0;
-  int filled_ = 0;
+  std::string Bytes;
+  std::uint32_t Current = 0;
+  int Filled = 0;
 };
 
 void PutBigEndian(std::string& out, std::uint32_t value) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -28,6 +29,12 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // them. A WM_QUIT that an in-process window's end posts goes with the rest.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// The middle value (the upper one of an even count); 0 for none.
+double Median(std::vector<double> values);
+
+// A window handle as a command line gives it, in decimal.
+std::wstring HandleText(HWND hwnd);
+
 bool PathExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);
@@ -45,7 +52,7 @@ class MarkerWindow {
   ~MarkerWindow();
 
  private:
-  HWND hwnd_ = nullptr;
+  HWND Hwnd = nullptr;
 };
 
 // One started copy of the program; ended by force if it outlives its test.
@@ -61,22 +68,26 @@ class SaverProcess {
   SaverProcess& operator=(const SaverProcess&) = delete;
   ~SaverProcess();
 
-  bool started() const { return process_ != nullptr; }
+  bool Started() const { return ProcessHandle != nullptr; }
   void Resume();
-  DWORD id() const { return id_; }
+  DWORD Id() const { return ProcessId; }
   bool WaitForExit(std::chrono::milliseconds timeout);
   bool Exited() const;
   DWORD ExitCode() const;
-  // The process's top-level windows (visible or not).
+  // The process's top-level windows (visible or not), and the visible ones.
   std::vector<HWND> Windows() const;
+  std::vector<HWND> VisibleWindows() const;
+  // Where the visible windows' top-left corners are, sorted: the window list
+  // follows the z-order, which may change.
+  std::vector<std::pair<LONG, LONG>> VisiblePlaces() const;
   // The CPU time the process has used so far.
   std::chrono::milliseconds CpuTime() const;
-  HANDLE handle() const { return process_; }
+  HANDLE Handle() const { return ProcessHandle; }
 
  private:
-  HANDLE process_ = nullptr;
-  HANDLE thread_ = nullptr;  // kept only while suspended
-  DWORD id_ = 0;
+  HANDLE ProcessHandle = nullptr;
+  HANDLE ThreadHandle = nullptr;  // kept only while suspended
+  DWORD ProcessId = 0;
 };
 
 // A fresh application folder for one test: C:\orbisette-e2e\<name>, holding a
@@ -86,12 +97,12 @@ class AppFolder {
  public:
   explicit AppFolder(bool withImage = true);
   ~AppFolder();
-  const std::wstring& path() const { return path_; }
-  std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
+  const std::wstring& Path() const { return Folder; }
+  std::wstring File(const wchar_t* name) const { return Folder + L"\\" + name; }
   std::wstring Program() const { return File(L"Orbisette.scr"); }
 
  private:
-  std::wstring path_;
+  std::wstring Folder;
 };
 
 inline constexpr wchar_t InstallDir[] = L"C:\\v_lumo";
@@ -99,9 +110,9 @@ inline constexpr wchar_t InstalledImage[] = L"C:\\v_lumo\\Orbisette.dll";
 
 // Message boxes (#32770) that belong to a process, with their text.
 struct MessageBoxInfo {
-  HWND hwnd;
-  std::wstring caption;
-  std::wstring text;
+  HWND Hwnd;
+  std::wstring Caption;
+  std::wstring Text;
 };
 std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId);
 void AnswerOk(HWND box);
@@ -111,10 +122,10 @@ void AnswerOk(HWND box);
 // resident memory. Wine reports neither GDI objects nor another process's
 // times, so these stand in; on Windows there is no /proc and the result is empty.
 struct HostProcessStats {
-  unsigned long long cpuTicks = 0;
-  unsigned long long residentKiB = 0;
+  unsigned long long CpuTicks = 0;
+  unsigned long long ResidentKiB = 0;
   // The Unix file descriptors the process holds (files, sockets, the server's).
-  unsigned long long openFiles = 0;
+  unsigned long long OpenFiles = 0;
 };
 std::optional<HostProcessStats> HostStatsOf(const std::wstring& program);
 

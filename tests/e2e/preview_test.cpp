@@ -22,16 +22,14 @@ extern "C" orbisette::gdiplus::Status WINAPI GdipBitmapGetPixel(orbisette::gdipl
 namespace e2e {
 namespace {
 
-constexpr COLORREF kBoxColour = RGB(255, 0, 255);  // the host's box before the preview covers it
-constexpr auto kAtOnce = 8000ms;                   // a Wine process start is well under a second
-constexpr auto kWithinASecond = 1000ms;
+constexpr COLORREF BoxColour = RGB(255, 0, 255);  // the host's box before the preview covers it
+constexpr auto AtOnce = 8000ms;                   // a Wine process start is well under a second
+constexpr auto WithinASecond = 1000ms;
 
 using Clock = std::chrono::steady_clock;
 long long MsSince(Clock::time_point begin) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
 }
-
-std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
 
 // A topmost host window of the harness with a magenta preview box at (20, 20).
 class HostBox {
@@ -44,29 +42,32 @@ class HostBox {
       wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
       wc.lpszClassName = L"OrbisetteE2eHost";
       ::RegisterClassW(&wc);
-      wc.hbrBackground = ::CreateSolidBrush(kBoxColour);
+      wc.hbrBackground = ::CreateSolidBrush(BoxColour);
       wc.lpszClassName = L"OrbisetteE2eBox";
       return ::RegisterClassW(&wc) != 0;
     }();
     EXPECT_TRUE(registered);
-    host_ = ::CreateWindowExW(WS_EX_TOPMOST, L"OrbisetteE2eHost", L"Preview host",
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, width + 80, height + 100,
-                              nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    box_ = ::CreateWindowExW(0, L"OrbisetteE2eBox", L"", WS_CHILD | WS_VISIBLE, 20, 20, width, height, host_, nullptr,
-                             ::GetModuleHandleW(nullptr), nullptr);
-    PumpUntil([] { return false; }, 50ms);  // painted before the preview comes
+    HostWindow = ::CreateWindowExW(WS_EX_TOPMOST, L"OrbisetteE2eHost", L"Preview host",
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, width + 80, height + 100,
+                                   nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    BoxWindow = ::CreateWindowExW(0, L"OrbisetteE2eBox", L"", WS_CHILD | WS_VISIBLE, 20, 20, width, height, HostWindow,
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    // Painted before the preview comes.
+    PumpUntil(
+        [&] { return !::GetUpdateRect(HostWindow, nullptr, FALSE) && !::GetUpdateRect(BoxWindow, nullptr, FALSE); },
+        1s);
   }
   HostBox(const HostBox&) = delete;
   HostBox& operator=(const HostBox&) = delete;
   ~HostBox() {
-    if (::IsWindow(host_)) ::DestroyWindow(host_);
+    if (::IsWindow(HostWindow)) ::DestroyWindow(HostWindow);
   }
-  HWND host() const { return host_; }
-  HWND box() const { return box_; }
+  HWND Host() const { return HostWindow; }
+  HWND Box() const { return BoxWindow; }
 
  private:
-  HWND host_ = nullptr;
-  HWND box_ = nullptr;
+  HWND HostWindow = nullptr;
+  HWND BoxWindow = nullptr;
 };
 
 // The box's child window that belongs to the preview's process, once it is
@@ -78,7 +79,7 @@ HWND WaitForPreview(const SaverProcess& preview, HWND box) {
         for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
           DWORD owner = 0;
           ::GetWindowThreadProcessId(child, &owner);
-          if (owner == preview.id() && ::IsWindowVisible(child)) found = child;
+          if (owner == preview.Id() && ::IsWindowVisible(child)) found = child;
         }
         return found || preview.Exited();
       },
@@ -91,11 +92,12 @@ HWND WaitForPreview(const SaverProcess& preview, HWND box) {
 class ExpectedPicture {
  public:
   ExpectedPicture()
-      : module_(::LoadLibraryExW((BuildDirectory() + L"\\Orbisette.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
-    const HRSRC found = ::FindResourceW(module_, MAKEINTRESOURCEW(orbisette::PreviewPictureResource), RT_RCDATA);
-    const HGLOBAL loaded = found ? ::LoadResource(module_, found) : nullptr;
+      : ModuleHandle(
+            ::LoadLibraryExW((BuildDirectory() + L"\\Orbisette.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+    const HRSRC found = ::FindResourceW(ModuleHandle, MAKEINTRESOURCEW(orbisette::PreviewPictureResource), RT_RCDATA);
+    const HGLOBAL loaded = found ? ::LoadResource(ModuleHandle, found) : nullptr;
     const auto* bytes = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
-    IStream* stream = bytes ? ::SHCreateMemStream(bytes, ::SizeofResource(module_, found)) : nullptr;
+    IStream* stream = bytes ? ::SHCreateMemStream(bytes, ::SizeofResource(ModuleHandle, found)) : nullptr;
     const auto gdiplus = orbisette::StartGdiplus();
     orbisette::gdiplus::Image* bitmap = nullptr;
     UINT width = 0, height = 0;
@@ -106,21 +108,21 @@ class ExpectedPicture {
         for (INT x = 0; x < static_cast<INT>(width); ++x) {
           DWORD argb = 0;
           GdipBitmapGetPixel(bitmap, x, y, &argb);
-          pixels_.push_back(RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF));
+          Pixels.push_back(RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF));
         }
       }
       GdipDisposeImage(bitmap);
     }
     if (stream) stream->Release();
-    ok_ = width == 152 && height == 112;
+    Decoded = width == 152 && height == 112;
   }
   ExpectedPicture(const ExpectedPicture&) = delete;
   ExpectedPicture& operator=(const ExpectedPicture&) = delete;
   ~ExpectedPicture() {
-    if (module_) ::FreeLibrary(module_);
+    if (ModuleHandle) ::FreeLibrary(ModuleHandle);
   }
-  bool ok() const { return ok_; }
-  HMODULE module() const { return module_; }
+  bool Ok() const { return Decoded; }
+  HMODULE Module() const { return ModuleHandle; }
 
   // How many of a w x h box's pixels differ from the picture at the top-left on
   // black, and the first of them; empty when none does.
@@ -130,7 +132,7 @@ class ExpectedPicture {
     char first[96] = "";
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
-        const COLORREF want = x < 152 && y < 112 ? pixels_[static_cast<std::size_t>(y * 152 + x)] : RGB(0, 0, 0);
+        const COLORREF want = x < 152 && y < 112 ? Pixels[static_cast<std::size_t>(y * 152 + x)] : RGB(0, 0, 0);
         const COLORREF got = shown[static_cast<std::size_t>(y * w + x)];
         if (got == want) continue;
         if (wrong++ == 0) std::snprintf(first, sizeof first, "first at (%d, %d): %06lx, not %06lx", x, y, got, want);
@@ -140,9 +142,9 @@ class ExpectedPicture {
   }
 
  private:
-  HMODULE module_;
-  std::vector<COLORREF> pixels_;
-  bool ok_ = false;
+  HMODULE ModuleHandle;
+  std::vector<COLORREF> Pixels;
+  bool Decoded = false;
 };
 
 // What draw puts into a w x h bitmap that starts green, as COLORREF values row
@@ -184,10 +186,10 @@ enum class Ending {
 };
 
 struct EmbedCase {
-  int width, height;
-  const wchar_t* prefix;  // the command line before the box's handle
-  int shownWidth, shownHeight;
-  Ending ending;
+  int Width, Height;
+  const wchar_t* Prefix;  // the command line before the box's handle
+  int ShownWidth, ShownHeight;
+  Ending Ending;
 };
 
 class PreviewInBox : public ::testing::TestWithParam<EmbedCase> {};
@@ -195,36 +197,36 @@ class PreviewInBox : public ::testing::TestWithParam<EmbedCase> {};
 TEST_P(PreviewInBox, ABorderlessChildOfTheBoxThatEndsWithIt) {
   const EmbedCase& c = GetParam();
   AppFolder app(/*withImage=*/false);
-  HostBox host(c.width, c.height);
-  SaverProcess preview(app.Program(), c.prefix + HandleText(host.box()));
-  const HWND window = WaitForPreview(preview, host.box());
+  HostBox host(c.Width, c.Height);
+  SaverProcess preview(app.Program(), c.Prefix + HandleText(host.Box()));
+  const HWND window = WaitForPreview(preview, host.Box());
   ASSERT_NE(window, nullptr) << "no preview window in the box";
 
   const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
   EXPECT_TRUE(style & WS_CHILD);
   EXPECT_FALSE(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_BORDER)) << std::hex << style;
-  EXPECT_EQ(::GetParent(window), host.box());
+  EXPECT_EQ(::GetParent(window), host.Box());
   wchar_t caption[64] = {};
   ::GetWindowTextW(window, caption, 64);
   EXPECT_STREQ(caption, L"Preview Window");
   RECT box{}, shown{};
-  ::GetWindowRect(host.box(), &box);
+  ::GetWindowRect(host.Box(), &box);
   ::GetWindowRect(window, &shown);
   EXPECT_EQ(shown.left, box.left);
   EXPECT_EQ(shown.top, box.top);
-  EXPECT_EQ(shown.right - shown.left, c.shownWidth);
-  EXPECT_EQ(shown.bottom - shown.top, c.shownHeight);
+  EXPECT_EQ(shown.right - shown.left, c.ShownWidth);
+  EXPECT_EQ(shown.bottom - shown.top, c.ShownHeight);
   // The system's own hidden windows (the input method's) aside, nothing else shows.
   const auto topLevel = preview.Windows();
   EXPECT_EQ(std::count_if(topLevel.begin(), topLevel.end(), ::IsWindowVisible), 0) << "a window outside the box";
   EXPECT_FALSE(PathExists(InstallDir)) << "the preview installs nothing";
 
-  if (c.ending == Ending::BoxAlone) ::SetParent(window, host.host());
+  if (c.Ending == Ending::BoxAlone) ::SetParent(window, host.Host());
   const auto begin = Clock::now();
-  ::DestroyWindow(c.ending == Ending::HostWindow ? host.host() : host.box());
-  ASSERT_TRUE(PumpUntil([&] { return preview.Exited(); }, kWithinASecond)) << "the preview outlived its box";
+  ::DestroyWindow(c.Ending == Ending::HostWindow ? host.Host() : host.Box());
+  ASSERT_TRUE(PumpUntil([&] { return preview.Exited(); }, WithinASecond)) << "the preview outlived its box";
   std::printf("    the preview ended %lld ms after its %s was destroyed\n", MsSince(begin),
-              c.ending == Ending::HostWindow ? "host window" : "box");
+              c.Ending == Ending::HostWindow ? "host window" : "box");
   EXPECT_EQ(preview.ExitCode(), 0u);
 }
 
@@ -249,8 +251,8 @@ TEST(PreviewHost, ThePreviewEndsWithinASecondOfTheHostProcess) {
     SaverProcess preview(app.Program(), L"/p " + HandleText(box));
     ASSERT_NE(WaitForPreview(preview, box), nullptr);
     const auto begin = Clock::now();
-    ::TerminateProcess(host.handle(), 1);
-    ASSERT_TRUE(preview.WaitForExit(kWithinASecond)) << "trial " << trial << ": the preview outlived its host";
+    ::TerminateProcess(host.Handle(), 1);
+    ASSERT_TRUE(preview.WaitForExit(WithinASecond)) << "trial " << trial << ": the preview outlived its host";
     std::printf("    trial %d: the preview ended %lld ms after its host process was ended\n", trial, MsSince(begin));
     EXPECT_EQ(preview.ExitCode(), 0u);
     ASSERT_TRUE(host.WaitForExit(5s));
@@ -270,7 +272,7 @@ TEST(PreviewFaults, WithoutAWindowToShowInTheProcessEndsAtOnce) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
     const auto begin = Clock::now();
     SaverProcess preview(app.Program(), arguments);
-    ASSERT_TRUE(preview.WaitForExit(kAtOnce)) << "the preview waits for nothing";
+    ASSERT_TRUE(preview.WaitForExit(AtOnce)) << "the preview waits for nothing";
     std::printf("    %ls ended after %lld ms\n", arguments.c_str(), MsSince(begin));
     EXPECT_EQ(preview.ExitCode(), 0u);
   }
@@ -282,14 +284,14 @@ TEST(PreviewFaults, ARunOrTheDialogOpenTurnsThePreviewAway) {
     AppFolder app(/*withImage=*/false);
     HostBox host(152, 112);
     MarkerWindow open(marker);
-    SaverProcess preview(app.Program(), L"/p " + HandleText(host.box()));
-    ASSERT_TRUE(PumpUntil([&] { return preview.Exited(); }, kAtOnce));
-    EXPECT_EQ(::GetWindow(host.box(), GW_CHILD), nullptr);
+    SaverProcess preview(app.Program(), L"/p " + HandleText(host.Box()));
+    ASSERT_TRUE(PumpUntil([&] { return preview.Exited(); }, AtOnce));
+    EXPECT_EQ(::GetWindow(host.Box(), GW_CHILD), nullptr);
   }
 }
 
 struct PictureCase {
-  int width, height;
+  int Width, Height;
 };
 
 class PreviewPicture : public ::testing::TestWithParam<PictureCase> {};
@@ -301,11 +303,11 @@ class PreviewPicture : public ::testing::TestWithParam<PictureCase> {};
 TEST_P(PreviewPicture, PaintedAndPrintedPixelForPixel) {
   const auto [width, height] = GetParam();
   const ExpectedPicture picture;
-  ASSERT_TRUE(picture.ok()) << "the .scr's picture could not be decoded here";
+  ASSERT_TRUE(picture.Ok()) << "the .scr's picture could not be decoded here";
   HostBox host(width, height);
   bool ended = false;
-  orbisette::PreviewWindow preview([&] { ended = true; }, picture.module());
-  ASSERT_TRUE(preview.Embed(host.box()));
+  orbisette::PreviewWindow preview([&] { ended = true; }, picture.Module());
+  ASSERT_TRUE(preview.Embed(host.Box()));
   const HWND window = preview.Handle();
   ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window) && !::GetUpdateRect(window, nullptr, FALSE); }, 5s));
 
@@ -314,7 +316,7 @@ TEST_P(PreviewPicture, PaintedAndPrintedPixelForPixel) {
       << "printed";
   EXPECT_EQ(picture.Differences(ScreenUnder(window), width, height), "") << "on the screen";
 
-  ::DestroyWindow(host.box());
+  ::DestroyWindow(host.Box());
   EXPECT_TRUE(ended) << "the preview's end did not follow its window's";
 }
 
@@ -328,55 +330,24 @@ INSTANTIATE_TEST_SUITE_P(PreviewBoxes, PreviewPicture,
 // aside.
 TEST(PreviewOnScreen, TheHostsBoxShowsThePicture) {
   const ExpectedPicture picture;
-  ASSERT_TRUE(picture.ok());
+  ASSERT_TRUE(picture.Ok());
   AppFolder app(/*withImage=*/false);
   HostBox host(300, 200);
-  SaverProcess preview(app.Program(), L"/p " + HandleText(host.box()));
-  const HWND window = WaitForPreview(preview, host.box());
+  SaverProcess preview(app.Program(), L"/p " + HandleText(host.Box()));
+  const HWND window = WaitForPreview(preview, host.Box());
   ASSERT_NE(window, nullptr);
   std::vector<COLORREF> shown;
   const bool drawn = PumpUntil(
       [&] {
         shown = ScreenUnder(window);
-        return std::count(shown.begin(), shown.end(), kBoxColour) == 0;
+        return std::count(shown.begin(), shown.end(), BoxColour) == 0;
       },
       2s);
-  if (!drawn && std::count(shown.begin(), shown.end(), kBoxColour) == static_cast<long>(shown.size())) {
+  if (!drawn && std::count(shown.begin(), shown.end(), BoxColour) == static_cast<long>(shown.size())) {
     GTEST_SKIP() << "the display does not draw a window embedded from another process (Wine 8.0 gives it no X "
                     "drawable); PreviewPicture.* proves the picture with the window in the harness's own box";
   }
   EXPECT_EQ(picture.Differences(shown, 300, 200), "");
-}
-
-// Figures, not verdicts: from /p to the window in the box and to its first
-// painting, and the preview's resident memory, as medians of five starts.
-TEST(PreviewFigures, StartTimeAndResidentMemory) {
-  AppFolder app(/*withImage=*/false);
-  std::vector<long long> shownMs, paintedMs, residentKiB;
-  for (int run = 0; run < 5; ++run) {
-    HostBox host(152, 112);
-    const auto begin = Clock::now();
-    SaverProcess preview(app.Program(), L"/p " + HandleText(host.box()));
-    const HWND window = WaitForPreview(preview, host.box());
-    ASSERT_NE(window, nullptr);
-    shownMs.push_back(MsSince(begin));
-    // Painted: WM_PAINT has validated the whole window.
-    ASSERT_TRUE(PumpUntil([&] { return !::GetUpdateRect(window, nullptr, FALSE); }, 5s));
-    paintedMs.push_back(MsSince(begin));
-    PumpUntil([] { return false; }, 300ms);
-    if (const auto stats = HostStatsOf(app.Program()))
-      residentKiB.push_back(static_cast<long long>(stats->residentKiB));
-    ::DestroyWindow(host.box());
-    ASSERT_TRUE(PumpUntil([&] { return preview.Exited(); }, 5s));
-  }
-  auto median = [](std::vector<long long> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-  };
-  std::printf("    /p to the window in the box: median %lld ms; to its first painting: median %lld ms\n",
-              median(shownMs), median(paintedMs));
-  std::printf("    the preview's resident memory: median %lld KiB (%zu samples)\n", median(residentKiB),
-              residentKiB.size());
 }
 
 }  // namespace

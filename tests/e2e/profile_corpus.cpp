@@ -1,6 +1,10 @@
 #include "profile_corpus.h"
 
+#include <windows.h>
+
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 namespace e2e {
 namespace {
@@ -60,24 +64,32 @@ std::string KeyLine(Dice& dice, Form form) {
          dice.Pick(Blanks);
 }
 
-std::string InForm(const std::string& text, Form form, const orbisette::TextCodec& codec) {
+// The same lines as an editor would save them, converted by the platform's own
+// functions from code page 932: UTF-8 or UTF-16 (little-endian as Windows holds
+// it in memory, big-endian with each unit's bytes swapped), each with its mark.
+std::string InForm(const std::string& text, Form form) {
   if (form == Form::Ansi) return text;
-  const std::u16string wide = codec.ToUtf16(orbisette::TextEncoding::Ansi, text);
-  if (form == Form::Utf8) return "\xEF\xBB\xBF" + codec.FromUtf16(orbisette::TextEncoding::Utf8, wide);
-  std::string bytes = form == Form::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
-  for (char16_t c : wide) {
-    const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
-    if (form == Form::Utf16Le)
-      bytes.append({low, high});
-    else
-      bytes.append({high, low});
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+  if (form == Form::Utf8) {
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(
+        static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                       utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+    return "\xEF\xBB\xBF" + utf8;
   }
-  return bytes;
+  std::string units(wide.size() * 2, '\0');
+  std::memcpy(units.data(), wide.data(), units.size());
+  if (form == Form::Utf16Be) {
+    for (std::size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
+  }
+  return (form == Form::Utf16Le ? "\xFF\xFE" : "\xFE\xFF") + units;
 }
 
 }  // namespace
 
-std::vector<std::string> ProfileCorpus(std::size_t count, const orbisette::TextCodec& codec) {
+std::vector<std::string> ProfileCorpus(std::size_t count) {
   std::vector<std::string> corpus;
   for (std::size_t i = 0; i < count; ++i) {
     Dice dice(i);
@@ -94,7 +106,7 @@ std::vector<std::string> ProfileCorpus(std::size_t count, const orbisette::TextC
       if (n + 1 < lines || dice.Roll(3) != 0) text += LineEnds[ends == 3 ? dice.Roll(3) : ends];
     }
     if (form == Form::Ansi && dice.Roll(8) == 0) text += "\x1A";  // the end of a DOS file
-    std::string bytes = InForm(text, form, codec);
+    std::string bytes = InForm(text, form);
     if ((form == Form::Utf16Le || form == Form::Utf16Be) && dice.Roll(8) == 0) bytes += 'x';  // an odd last byte
     corpus.push_back(std::move(bytes));
   }

@@ -9,12 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/profile_file.h"
-
 namespace e2e {
 
-// count files' bytes; codec turns the code page 932 lines into UTF-8 and UTF-16.
-std::vector<std::string> ProfileCorpus(std::size_t count, const orbisette::TextCodec& codec);
+// count files' bytes.
+std::vector<std::string> ProfileCorpus(std::size_t count);
 
 // The sections and keys each corpus file is asked for, as code page 932 bytes.
 const std::vector<std::string>& CorpusSections();

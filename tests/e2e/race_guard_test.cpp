@@ -7,18 +7,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "harness.h"
 
 namespace e2e {
 namespace {
-
-std::size_t VisibleCount(const SaverProcess& process) {
-  std::size_t visible = 0;
-  for (HWND hwnd : process.Windows()) visible += ::IsWindowVisible(hwnd) != 0;
-  return visible;
-}
 
 HWND ShownDialog() {
   const HWND dialog = ::FindWindowW(nullptr, L"<Orbisette>");
@@ -34,10 +27,10 @@ void EndAll(std::unique_ptr<SaverProcess> (&started)[2]) {
 }
 
 struct RaceCase {
-  const char* name;
-  const wchar_t* first;
-  const wchar_t* second;
-  int trials;
+  const char* Name;
+  const wchar_t* First;
+  const wchar_t* Second;
+  int Trials;
 };
 
 class RaceGuard : public ::testing::TestWithParam<RaceCase> {};
@@ -61,12 +54,11 @@ TEST_P(RaceGuard, StartsTogetherMakeExactlyOneRunOrDialog) {
     auto shows = [&](const SaverProcess& p) {
       DWORD owner = 0;
       ::GetWindowThreadProcessId(ShownDialog(), &owner);
-      return !p.Exited() && (VisibleCount(p) >= 10 || owner == p.id());
+      return !p.Exited() && (p.VisibleWindows().size() >= 10 || owner == p.Id());
     };
     WaitUntil(
         [&] { return (shows(*started[0]) || shows(*started[1])) && (started[0]->Exited() || started[1]->Exited()); },
-        15s);
-    std::this_thread::sleep_for(500ms);  // a late second run would show by now
+        15s);  // once one has gone for good, no late second run can show
     const int running = !started[0]->Exited() + !started[1]->Exited();
     twice += running == 2;
     EXPECT_EQ(running, 1);
@@ -88,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Together, RaceGuard,
                          ::testing::Values(RaceCase{"TwoRuns", L"/s", L"/s", 10},
                                            RaceCase{"DialogAndRun", L"/c", L"/s", 6},
                                            RaceCase{"TwoDialogs", L"/c", L"/c", 4}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 // The box of a preview host in a process of its own, once it is up.
 HWND WaitForHostBox() {
@@ -98,12 +90,10 @@ HWND WaitForHostBox() {
   return box;
 }
 
-std::wstring HandleText(HWND hwnd) { return std::to_wstring(reinterpret_cast<INT_PTR>(hwnd)); }
-
 TEST(RaceGuardPreview, APreviewStartWhileARunIsOpenEndsAtOnce) {
   AppFolder app;
   SaverProcess run(app.Program(), L"/s");
-  ASSERT_TRUE(WaitUntil([&] { return VisibleCount(run) == 10; }, 20s));
+  ASSERT_TRUE(WaitUntil([&] { return run.VisibleWindows().size() == 10; }, 20s));
   SaverProcess host(BuildDirectory() + L"\\orbisette_preview_host.exe", L"152 112");
   const HWND box = WaitForHostBox();
   ASSERT_NE(box, nullptr);
@@ -133,7 +123,7 @@ TEST(RaceGuardPreview, TheDialogOpensWhileThePreviewRuns) {
   EXPECT_FALSE(preview.Exited());
   if (shown) ::PostMessageW(shown, WM_CLOSE, 0, 0);
   EXPECT_TRUE(dialog.WaitForExit(5s));
-  ::TerminateProcess(host.handle(), 1);
+  ::TerminateProcess(host.Handle(), 1);
   EXPECT_TRUE(preview.WaitForExit(5s)) << "the preview outlived its host";
 }
 

@@ -14,9 +14,9 @@ namespace {
 
 enum class Step { Move, Show, Destroy };
 struct Event {
-  Step step;
-  HWND hwnd;
-  bool anyVisible;  // whether any window of the run was visible at that moment
+  Step What;
+  HWND Hwnd;
+  bool AnyVisible;  // whether any window of the run was visible at that moment
 };
 
 std::vector<Event>* Recording = nullptr;
@@ -49,26 +49,26 @@ class RunFromInside : public ::testing::Test {
     ::CreateDirectoryW(InstallDir, nullptr);
     ASSERT_TRUE(::CopyFileW((BuildDirectory() + L"\\Orbisette.dll").c_str(), InstalledImage, FALSE))
         << "without the image every ball would stop the run with a message box";
-    hook_ = ::SetWindowsHookExW(WH_CALLWNDPROC, Record, nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(hook_, nullptr);
+    Hook = ::SetWindowsHookExW(WH_CALLWNDPROC, Record, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(Hook, nullptr);
   }
   void TearDown() override {
     Recording = nullptr;
-    if (hook_) ::UnhookWindowsHookEx(hook_);
+    if (Hook) ::UnhookWindowsHookEx(Hook);
     // The run's last window posted the quit that ends a program's message loop.
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
   }
 
-  orbisette::Settings settings_{0, 0, "", 15.0f, 1};
-  AppFolder app_;  // a clean C:\v_lumo before and after
-  HHOOK hook_ = nullptr;
+  orbisette::Settings Loaded{0, 0, "", 15.0f, 1};
+  AppFolder App;  // a clean C:\v_lumo before and after
+  HHOOK Hook = nullptr;
 };
 
 TEST_F(RunFromInside, PlacedWhileHiddenShownMainFirstUnloadedOneToNineThenMain) {
   bool ended = false;
-  orbisette::SaverRun run(settings_, {}, [&] { ended = true; });
+  orbisette::SaverRun run(Loaded, {}, [&] { ended = true; });
   std::vector<Event> start, end;
   RunWindows.assign(orbisette::BallCount, nullptr);
   Recording = &start;
@@ -82,14 +82,14 @@ TEST_F(RunFromInside, PlacedWhileHiddenShownMainFirstUnloadedOneToNineThenMain) 
   auto ballOf = [&](HWND h) { return std::find(RunWindows.begin(), RunWindows.end(), h) - RunWindows.begin(); };
   std::vector<long long> moved, shown, destroyed;
   for (const Event& e : start) {
-    if (e.step == Step::Move) {
-      moved.push_back(ballOf(e.hwnd));
-      EXPECT_FALSE(e.anyVisible) << "ball " << ballOf(e.hwnd) << " moved while a window showed";
+    if (e.What == Step::Move) {
+      moved.push_back(ballOf(e.Hwnd));
+      EXPECT_FALSE(e.AnyVisible) << "ball " << ballOf(e.Hwnd) << " moved while a window showed";
     }
-    if (e.step == Step::Show) shown.push_back(ballOf(e.hwnd));
+    if (e.What == Step::Show) shown.push_back(ballOf(e.Hwnd));
   }
   for (const Event& e : end) {
-    if (e.step == Step::Destroy && ballOf(e.hwnd) < 10) destroyed.push_back(ballOf(e.hwnd));
+    if (e.What == Step::Destroy && ballOf(e.Hwnd) < 10) destroyed.push_back(ballOf(e.Hwnd));
   }
   const std::vector<long long> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   EXPECT_EQ(moved, inOrder);
@@ -99,23 +99,23 @@ TEST_F(RunFromInside, PlacedWhileHiddenShownMainFirstUnloadedOneToNineThenMain) 
 
 TEST_F(RunFromInside, TheStoredCounterIsTheShowFlagAtTheEnd) {
   struct Case {
-    bool hidden;
-    int stored;
-    int change;
+    bool Hidden;
+    int Stored;
+    int Change;
   };
   for (const Case& c : {Case{true, -1, +1}, Case{true, -2, +1}, Case{true, 0, -1}, Case{false, -1, 0}}) {
-    SCOPED_TRACE(::testing::Message() << c.hidden << " " << c.stored);
-    orbisette::SaverRun run(settings_, {c.hidden, c.stored}, [] {});
+    SCOPED_TRACE(::testing::Message() << c.Hidden << " " << c.Stored);
+    orbisette::SaverRun run(Loaded, {c.Hidden, c.Stored}, [] {});
     run.Start();
     const int before = CursorCounter();
     run.End();
-    EXPECT_EQ(CursorCounter(), before + c.change);
-    if (c.hidden) {
-      EXPECT_EQ(run.CursorShowCount(), before + c.change);
+    EXPECT_EQ(CursorCounter(), before + c.Change);
+    if (c.Hidden) {
+      EXPECT_EQ(run.CursorShowCount(), before + c.Change);
     }
     // Put this thread's counter back for the next row.
-    if (c.change > 0) ::ShowCursor(FALSE);
-    if (c.change < 0) ::ShowCursor(TRUE);
+    if (c.Change > 0) ::ShowCursor(FALSE);
+    if (c.Change < 0) ::ShowCursor(TRUE);
   }
 }
 

@@ -20,11 +20,11 @@ class Scratch {
  public:
   Scratch() {
     ::CreateDirectoryW(L"C:\\orbisette-e2e", nullptr);
-    RemoveTree(dir);
-    ::CreateDirectoryW(dir.c_str(), nullptr);
+    RemoveTree(Dir);
+    ::CreateDirectoryW(Dir.c_str(), nullptr);
   }
-  ~Scratch() { RemoveTree(dir); }
-  const std::wstring dir = L"C:\\orbisette-e2e\\scratch";
+  ~Scratch() { RemoveTree(Dir); }
+  const std::wstring Dir = L"C:\\orbisette-e2e\\scratch";
 };
 
 // Temporary files a save left beside the settings file in dir.
@@ -41,14 +41,14 @@ std::vector<std::wstring> Temporaries(const std::wstring& dir) {
 
 TEST(FileExists, OnRealPaths) {
   Scratch s;
-  WriteBytes(s.dir + L"\\song.mp3", "ID3");
+  WriteBytes(s.Dir + L"\\song.mp3", "ID3");
   const std::pair<std::wstring, bool> cases[] = {
-      {s.dir + L"\\song.mp3", true},
-      {s.dir + L"\\song.mp3\\", true},
-      {s.dir + L"\\SONG.MP3", true},
-      {s.dir + L"\\gone.mp3", false},
-      {s.dir, false},
-      {s.dir + L"\\", false},
+      {s.Dir + L"\\song.mp3", true},
+      {s.Dir + L"\\song.mp3\\", true},
+      {s.Dir + L"\\SONG.MP3", true},
+      {s.Dir + L"\\gone.mp3", false},
+      {s.Dir, false},
+      {s.Dir + L"\\", false},
       {L"", false},
       {L"\\", false},
       {L"C:\\no\\such\\dir\\a.mp3", false},
@@ -60,7 +60,7 @@ TEST(FileExists, OnRealPaths) {
 
 TEST(FileExists, ALockedFileCannotBeUsed) {
   Scratch s;
-  const std::wstring path = s.dir + L"\\locked.wav";
+  const std::wstring path = s.Dir + L"\\locked.wav";
   WriteBytes(path, "RIFF");
   HANDLE lock = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -71,19 +71,19 @@ TEST(FileExists, ALockedFileCannotBeUsed) {
 
 TEST(SettingsFile, WritesReplaceTheFileAndKeepTheRest) {
   Scratch s;
-  const std::wstring ini = s.dir + L"\\Orbisette.ini";
+  const std::wstring ini = s.Dir + L"\\Orbisette.ini";
   WriteBytes(ini, "; mine\r\n[Other]\r\na=b\r\n");
   orbisette::Win32FileStore store;
   ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", orbisette::KeyMoveSpeed, " 42", ini));
   ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", orbisette::KeyMoveSpeed, " 43", ini));
   EXPECT_EQ(ReadBytes(ini),
             "; mine\r\n[Other]\r\na=b\r\n[Section]\r\n" + std::string(orbisette::KeyMoveSpeed) + "= 43\r\n");
-  EXPECT_TRUE(Temporaries(s.dir).empty());
+  EXPECT_TRUE(Temporaries(s.Dir).empty());
 }
 
 TEST(SettingsFile, AFileThatCannotBeReplacedIsLeftAsItWas) {
   Scratch s;
-  const std::wstring ini = s.dir + L"\\Orbisette.ini";
+  const std::wstring ini = s.Dir + L"\\Orbisette.ini";
   const std::string old = "[Section]\r\nkeep=1\r\n";
   WriteBytes(ini, old);
   // Held open without sharing by another program: neither readable nor replaceable.
@@ -93,12 +93,12 @@ TEST(SettingsFile, AFileThatCannotBeReplacedIsLeftAsItWas) {
   EXPECT_FALSE(orbisette::WriteIniValue(store, "Section", orbisette::KeyRebound, " 0", ini));
   ::CloseHandle(lock);
   EXPECT_EQ(ReadBytes(ini), old);
-  EXPECT_TRUE(Temporaries(s.dir).empty());
+  EXPECT_TRUE(Temporaries(s.Dir).empty());
 }
 
 TEST(SettingsFile, LeftoversOfACrashDoNotBlockASaveAndAreRemoved) {
   Scratch s;
-  const std::wstring ini = s.dir + L"\\Orbisette.ini";
+  const std::wstring ini = s.Dir + L"\\Orbisette.ini";
   WriteBytes(ini, "[Section]\r\n");
   // What a save cut short leaves: our own next name, read-only, and another process's.
   const std::wstring mine = ini + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-1.tmp";
@@ -108,12 +108,12 @@ TEST(SettingsFile, LeftoversOfACrashDoNotBlockASaveAndAreRemoved) {
   orbisette::Win32FileStore store;
   ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", orbisette::KeyRebound, " 0", ini));
   EXPECT_EQ(ReadBytes(ini), "[Section]\r\n" + std::string(orbisette::KeyRebound) + "= 0\r\n");
-  EXPECT_TRUE(Temporaries(s.dir).empty());
+  EXPECT_TRUE(Temporaries(s.Dir).empty());
 }
 
 TEST(SettingsFile, AHiddenFileStaysHiddenAndAReadOnlyOneIsRefused) {
   Scratch s;
-  const std::wstring ini = s.dir + L"\\Orbisette.ini";
+  const std::wstring ini = s.Dir + L"\\Orbisette.ini";
   const std::string old = "[Section]\r\n";
   orbisette::Win32FileStore store;
   WriteBytes(ini, old);
@@ -125,16 +125,16 @@ TEST(SettingsFile, AHiddenFileStaysHiddenAndAReadOnlyOneIsRefused) {
   ASSERT_TRUE(::SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(orbisette::WriteIniValue(store, "Section", orbisette::KeyRebound, " 0", ini));
   EXPECT_EQ(ReadBytes(ini), old);
-  EXPECT_TRUE(Temporaries(s.dir).empty());
+  EXPECT_TRUE(Temporaries(s.Dir).empty());
   ::SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // The five values as the settings dialog writes them, and as code page 932 text.
 struct KeyValue {
-  std::string_view key;
-  std::string value;
+  std::string_view Key;
+  std::string Value;
 };
-const KeyValue kValues[] = {
+const KeyValue KeyValues[] = {
     {orbisette::KeyBgmKind, " 2"},
     {orbisette::KeyBgmRepeat, " 12"},
     {orbisette::KeyBgmFile, "C:\\\x89\xB9\x8A\x79\\\x8B\xC8 1.mp3"},  // C:\音楽\曲 1.mp3
@@ -149,42 +149,31 @@ class CodePage932 : public ::testing::Test {
   void SetUp() override {
     if (::GetACP() != 932) GTEST_SKIP() << "needs the ANSI code page 932 (run with LANG=ja_JP.UTF-8)";
   }
-  Scratch scratch;
-  const std::wstring ini = scratch.dir + L"\\Orbisette.ini";
-  const std::string iniAnsi = "C:\\orbisette-e2e\\scratch\\Orbisette.ini";
+  Scratch Folder;
+  const std::wstring Ini = Folder.Dir + L"\\Orbisette.ini";
+  const std::string IniAnsi = "C:\\orbisette-e2e\\scratch\\Orbisette.ini";
 };
 
 TEST_F(CodePage932, OurFileReadsBackThroughTheProfileFunctions) {
   orbisette::Win32FileStore store;
-  for (const auto& kv : kValues) ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", kv.key, kv.value, ini));
-  for (const auto& kv : kValues) {
+  for (const auto& kv : KeyValues) ASSERT_TRUE(orbisette::WriteIniValue(store, "Section", kv.Key, kv.Value, Ini));
+  for (const auto& kv : KeyValues) {
     char buffer[256] = {};
-    ::GetPrivateProfileStringA("Section", std::string(kv.key).c_str(), "", buffer, 256, iniAnsi.c_str());
-    EXPECT_EQ(std::string(buffer), Trimmed(kv.value));
+    ::GetPrivateProfileStringA("Section", std::string(kv.Key).c_str(), "", buffer, 256, IniAnsi.c_str());
+    EXPECT_EQ(std::string(buffer), Trimmed(kv.Value));
   }
 }
 
 TEST_F(CodePage932, TheProfileFunctionsFileReadsBackThroughOurs) {
-  for (const auto& kv : kValues) {
+  for (const auto& kv : KeyValues) {
     ASSERT_TRUE(
-        ::WritePrivateProfileStringA("Section", std::string(kv.key).c_str(), kv.value.c_str(), iniAnsi.c_str()));
+        ::WritePrivateProfileStringA("Section", std::string(kv.Key).c_str(), kv.Value.c_str(), IniAnsi.c_str()));
   }
-  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, iniAnsi.c_str());  // flush the platform's cache
+  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniAnsi.c_str());  // flush the platform's cache
   orbisette::Win32FileStore store;
-  for (const auto& kv : kValues) {
-    EXPECT_EQ(orbisette::ReadIniValue(store, "Section", kv.key, ini), Trimmed(kv.value));
+  for (const auto& kv : KeyValues) {
+    EXPECT_EQ(orbisette::ReadIniValue(store, "Section", kv.Key, Ini), Trimmed(kv.Value));
   }
-}
-
-// Where the run's visible windows are, in an order that does not follow the z-order.
-std::vector<std::pair<LONG, LONG>> BallPlaces(const SaverProcess& saver) {
-  std::vector<std::pair<LONG, LONG>> at;
-  for (HWND hwnd : saver.Windows()) {
-    RECT r{};
-    if (::IsWindowVisible(hwnd) && ::GetWindowRect(hwnd, &r)) at.emplace_back(r.left, r.top);
-  }
-  std::sort(at.begin(), at.end());
-  return at;
 }
 
 // Files as editors save them, which the program once ran on the defaults with:
@@ -208,10 +197,10 @@ TEST_F(CodePage932, TheRunTakesTheSpeedFromFilesAsEditorsSaveThem) {
     AppFolder app;
     WriteBytes(app.File(L"Orbisette.ini"), bytes);
     SaverProcess saver(app.Program(), L"/s");
-    ASSERT_TRUE(WaitUntil([&] { return BallPlaces(saver).size() == 10 || saver.Exited(); }, 20s));
-    const auto before = BallPlaces(saver);
-    ::Sleep(500);
-    EXPECT_EQ(BallPlaces(saver), before) << "the balls moved";
+    ASSERT_TRUE(WaitUntil([&] { return saver.VisiblePlaces().size() == 10 || saver.Exited(); }, 20s));
+    const auto before = saver.VisiblePlaces();
+    ::Sleep(500);  // fifty ticks in which nothing may move
+    EXPECT_EQ(saver.VisiblePlaces(), before) << "the balls moved";
     PressEscape();
     EXPECT_TRUE(saver.WaitForExit(5s));
   }
@@ -235,11 +224,11 @@ constexpr std::size_t CorpusSize = 500;
 
 TEST_F(CodePage932, OurReaderAgreesWithTheProfileFunctionsOnAGeneratedCorpus) {
   const orbisette::Win32TextCodec codec;
-  const std::vector<std::string> corpus = ProfileCorpus(CorpusSize, codec);
+  const std::vector<std::string> corpus = ProfileCorpus(CorpusSize);
   std::size_t compared = 0, found = 0, differing = 0;
   for (std::size_t i = 0; i < corpus.size(); ++i) {
     const std::string name = "corpus-" + std::to_string(i) + ".ini";  // one name each: the platform caches files
-    WriteBytes(scratch.dir + L"\\" + std::wstring(name.begin(), name.end()), corpus[i]);
+    WriteBytes(Folder.Dir + L"\\" + std::wstring(name.begin(), name.end()), corpus[i]);
     for (const std::string& section : CorpusSections()) {
       for (const std::string& key : CorpusKeys()) {
         const std::string platform = PlatformRead("C:\\orbisette-e2e\\scratch\\" + name, section, key);
@@ -283,7 +272,7 @@ std::string Folded(const std::string& name) {
 // ahead of the one written): both are counted, not failed.
 TEST_F(CodePage932, OurWritesChangeWhatThePlatformsWritesChange) {
   const orbisette::Win32TextCodec codec;
-  const std::vector<std::string> corpus = ProfileCorpus(CorpusSize, codec);
+  const std::vector<std::string> corpus = ProfileCorpus(CorpusSize);
   std::size_t compared = 0, differing = 0, rewrittenByPlatform = 0, hiddenByPlatform = 0;
   std::size_t files = 0;
   for (std::size_t i = 0; i < corpus.size(); i += 2, ++files) {  // every other file: the platform's writes are slow

@@ -7,20 +7,20 @@
 namespace e2e {
 namespace {
 
-constexpr auto kQuickExit = 8000ms;  // a Wine process start is well under a second
+constexpr auto QuickExit = 8000ms;  // a Wine process start is well under a second
 
 // Starts the program; if it begins a run, ends it with Escape as a user would.
 void StartAndEnd(const AppFolder& app, const std::wstring& arguments) {
   SaverProcess saver(app.Program(), arguments);
-  ASSERT_TRUE(saver.started());
+  ASSERT_TRUE(saver.Started());
   WaitUntil([&] { return saver.Exited() || ::IsWindowVisible(::FindWindowW(nullptr, L"Orbisette_Main")); }, 10s);
   if (!saver.Exited()) PressEscape();
   ASSERT_TRUE(saver.WaitForExit(10s)) << "the program did not end";
 }
 
 struct GuardCase {
-  const wchar_t* marker;
-  const wchar_t* arguments;
+  const wchar_t* Marker;
+  const wchar_t* Arguments;
 };
 
 class SingleInstanceGuard : public ::testing::TestWithParam<GuardCase> {};
@@ -28,14 +28,14 @@ class SingleInstanceGuard : public ::testing::TestWithParam<GuardCase> {};
 TEST_P(SingleInstanceGuard, EndsAtOnceAndTouchesNothing) {
   AppFolder app;
   WriteBytes(app.File(L"Orbisette.ini"), "[Section]\r\nx=1\r\n");
-  const auto before = Snapshot(app.path());
-  MarkerWindow marker(GetParam().marker);
+  const auto before = Snapshot(app.Path());
+  MarkerWindow marker(GetParam().Marker);
 
-  SaverProcess saver(app.Program(), GetParam().arguments);
-  ASSERT_TRUE(saver.started());
-  ASSERT_TRUE(saver.WaitForExit(kQuickExit)) << "a second copy kept running";
+  SaverProcess saver(app.Program(), GetParam().Arguments);
+  ASSERT_TRUE(saver.Started());
+  ASSERT_TRUE(saver.WaitForExit(QuickExit)) << "a second copy kept running";
   EXPECT_EQ(saver.ExitCode(), 0u);
-  EXPECT_EQ(Snapshot(app.path()), before);
+  EXPECT_EQ(Snapshot(app.Path()), before);
   EXPECT_FALSE(PathExists(InstallDir));
 }
 
@@ -49,12 +49,12 @@ TEST(ModeLetter, LettersWithoutABranchEndAtOnceWithoutInstalling) {
   for (const wchar_t* arguments : {L"/A", L"S", L"-x", L"/?"}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
     AppFolder app;
-    const auto before = Snapshot(app.path());
+    const auto before = Snapshot(app.Path());
     SaverProcess saver(app.Program(), arguments);
-    ASSERT_TRUE(saver.WaitForExit(kQuickExit));
+    ASSERT_TRUE(saver.WaitForExit(QuickExit));
     EXPECT_EQ(saver.ExitCode(), 0u);
     EXPECT_FALSE(PathExists(InstallDir));
-    EXPECT_EQ(Snapshot(app.path()), before);
+    EXPECT_EQ(Snapshot(app.Path()), before);
   }
 }
 

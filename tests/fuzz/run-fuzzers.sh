@@ -23,9 +23,15 @@ targets=(profile_fuzzer command_line_fuzzer numeric_fuzzer)
 
 status=0
 for target in "${targets[@]}"; do
-  echo "== $target: building"
   files=()
   for f in ${sources[$target]}; do files+=("$root/$f"); done
+  # Built again only when a source or header is newer than the target.
+  if [ -x "$out/$target" ] && [ -z "$(find "$root/src" "$root/tests/fuzz" "$root/tests/unit" -newer "$out/$target" \
+       \( -name '*.cpp' -o -name '*.h' \) -print -quit)" ]; then
+    echo "== $target: up to date"
+    continue
+  fi
+  echo "== $target: building"
   clang++ "${flags[@]}" "$root/tests/fuzz/$target.cpp" "${files[@]}" -o "$out/$target"
 done
 for target in "${targets[@]}"; do

@@ -18,12 +18,12 @@ constexpr float JustBelowOne = 0.99999994f;
 
 class Scripted final : public UniformSource {
  public:
-  explicit Scripted(std::vector<float> values) : values_(std::move(values)) {}
-  float Next() override { return values_.at(drawn++ % values_.size()); }
-  std::size_t drawn = 0;
+  explicit Scripted(std::vector<float> values) : Values(std::move(values)) {}
+  float Next() override { return Values.at(Drawn++ % Values.size()); }
+  std::size_t Drawn = 0;
 
  private:
-  std::vector<float> values_;
+  std::vector<float> Values;
 };
 
 TEST(BallTable, PiAndRandomStream) {
@@ -42,20 +42,20 @@ TEST(BallTable, PiAndRandomStream) {
 
 TEST(BallTable, PlacementDrawsLeftTopAndBothSpeedsPerBall) {
   struct Case {
-    float r, posX, posY, speed;
+    float R, PosX, PosY, Speed;
   };
   for (const Case& c :
        {Case{0.0f, 1800, 1800, 40}, Case{0.2499f, 4739, 3779, 40}, Case{0.25f, 4740, 3780, 20},
         Case{0.5f, 7680, 5760, -40}, Case{0.75f, 10620, 7740, -20}, Case{JustBelowOne, 13560, 9720, -20}}) {
     BallTable t{};
-    Scripted s({c.r});
+    Scripted s({c.R});
     PlaceBalls(t, Screen1024, 40.0f, s);
-    EXPECT_EQ(s.drawn, 40u);
+    EXPECT_EQ(s.Drawn, 40u);
     for (const BallState& b : {t[0], t[9]}) {
-      EXPECT_EQ(b.PosX, c.posX) << c.r;
-      EXPECT_EQ(b.PosY, c.posY) << c.r;
-      EXPECT_EQ(b.SpeedX, c.speed) << c.r;
-      EXPECT_EQ(b.SpeedY, c.speed) << c.r;
+      EXPECT_EQ(b.PosX, c.PosX) << c.R;
+      EXPECT_EQ(b.PosY, c.PosY) << c.R;
+      EXPECT_EQ(b.SpeedX, c.Speed) << c.R;
+      EXPECT_EQ(b.SpeedY, c.Speed) << c.R;
     }
   }
   BallTable t{};
@@ -77,9 +77,9 @@ TEST(BallTable, TurnsAtStrictBoundsAndMovesWithoutClamping) {
   // 19200 x 10800 twips: the right bound is 17400, the bottom bound 9000.
   const ScreenGeometry wide{19200, 10800, {}};
   struct Case {
-    const char* name;
-    ScreenGeometry screen;
-    BallState before, after;
+    const char* Name;
+    ScreenGeometry Screen;
+    BallState Before, After;
   };
   const float pastRight = std::nextafter(17400.0f, 1e9f);
   for (const Case& c : {Case{"inside", wide, {5000, 4000, 10, -6}, {5010, 3994, 10, -6}},
@@ -94,29 +94,29 @@ TEST(BallTable, TurnsAtStrictBoundsAndMovesWithoutClamping) {
                         Case{"far past right trembles", wide, {17460, 4000, -10, 6}, {17470, 4006, 10, 6}},
                         Case{"narrow screen cancels", {1000, 30000, {}}, {-300, 4000, 5, 6}, {-295, 4006, 5, 6}}}) {
     BallTable t{};
-    t[4] = c.before;
-    TurnAndMove(t, c.screen);
-    EXPECT_EQ(t[4].PosX, c.after.PosX) << c.name;
-    EXPECT_EQ(t[4].PosY, c.after.PosY) << c.name;
-    EXPECT_EQ(t[4].SpeedX, c.after.SpeedX) << c.name;
-    EXPECT_EQ(t[4].SpeedY, c.after.SpeedY) << c.name;
+    t[4] = c.Before;
+    TurnAndMove(t, c.Screen);
+    EXPECT_EQ(t[4].PosX, c.After.PosX) << c.Name;
+    EXPECT_EQ(t[4].PosY, c.After.PosY) << c.Name;
+    EXPECT_EQ(t[4].SpeedX, c.After.SpeedX) << c.Name;
+    EXPECT_EQ(t[4].SpeedY, c.After.SpeedY) << c.Name;
   }
 }
 
 TEST(BallTable, WindowPointsAndCursorParkPointRoundHalvesToEvenPerAxis) {
   struct Case {
-    BallState ball;
-    TwipsPerPixel perPixel;
-    std::optional<std::int32_t> x, y;
+    BallState Ball;
+    TwipsPerPixel PerPixel;
+    std::optional<std::int32_t> X, Y;
   };
   for (const Case& c : {Case{{1807.5f, 1822.5f, 0, 0}, {15, 15}, 120, 122},
                         Case{{1800, 1800, 0, 0}, {12, 15}, 150, 120},  // 120 DPI across, 96 down
                         Case{{1e30f, 30, 0, 0}, {15, 15}, std::nullopt, std::nullopt}}) {
-    const auto at = WindowPointOf(c.ball, c.perPixel);
-    ASSERT_EQ(at.has_value(), c.x.has_value());
+    const auto at = WindowPointOf(c.Ball, c.PerPixel);
+    ASSERT_EQ(at.has_value(), c.X.has_value());
     if (at) {
-      EXPECT_EQ(at->X, *c.x);
-      EXPECT_EQ(at->Y, *c.y);
+      EXPECT_EQ(at->X, *c.X);
+      EXPECT_EQ(at->Y, *c.Y);
     }
   }
   EXPECT_EQ(CursorParkPointFor(Screen1024).X, 1024);
@@ -131,9 +131,9 @@ TEST(BallTable, WindowPointsAndCursorParkPointRoundHalvesToEvenPerAxis) {
 
 TEST(BallTable, RunEndsWhenCursorLeavesCornerThenOnEscape) {
   struct Case {
-    std::optional<PixelPoint> cursor;
-    std::int16_t escape;
-    RunEndReason reason;
+    std::optional<PixelPoint> Cursor;
+    std::int16_t Escape;
+    RunEndReason Reason;
   };
   const auto at = [](std::int32_t x, std::int32_t y) { return std::optional<PixelPoint>(PixelPoint{x, y}); };
   const RunEndReason none = RunEndReason::None, cursor = RunEndReason::Cursor, escape = RunEndReason::Escape;
@@ -144,18 +144,18 @@ TEST(BallTable, RunEndsWhenCursorLeavesCornerThenOnEscape) {
        {Case{at(1919, 1079), 0, none}, Case{at(1890, 1050), 0, none}, Case{at(1889, 1079), 0, cursor},
         Case{at(1919, 1049), 0, cursor}, Case{std::nullopt, 0, cursor}, Case{at(1919, 1079), -32767, escape},
         Case{at(1919, 1079), 1, escape}, Case{at(0, 0), 1, cursor}}) {
-    EXPECT_EQ(EndOfRunTest(c.cursor, c.escape, screen), c.reason) << "row " << row++;
+    EXPECT_EQ(EndOfRunTest(c.Cursor, c.Escape, screen), c.Reason) << "row " << row++;
   }
 }
 
 TEST(BallTable, TheRunsEndHandsBackTheStoredCounterAsTheShowFlag) {
   struct Case {
-    bool hid;
-    std::int32_t stored;
-    std::optional<std::int32_t> flag;
+    bool Hid;
+    std::int32_t Stored;
+    std::optional<std::int32_t> Flag;
   };
   for (const Case& c : {Case{true, -1, -1}, Case{true, -2, -2}, Case{true, 0, 0}, Case{false, -1, std::nullopt}}) {
-    EXPECT_EQ(CursorFlagAtRunEnd(c.hid, c.stored), c.flag) << c.hid << " " << c.stored;
+    EXPECT_EQ(CursorFlagAtRunEnd(c.Hid, c.Stored), c.Flag) << c.Hid << " " << c.Stored;
   }
 }
 

@@ -27,9 +27,9 @@ BallTable Apart() {
 
 TEST(Collision, BearingAndDistanceOverAllDirections) {
   struct Case {
-    std::int32_t x1, y1, x2, y2;
-    double bearing;
-    std::int32_t distance;
+    std::int32_t X1, Y1, X2, Y2;
+    double Bearing;
+    std::int32_t Distance;
   };
   for (const Case& c :
        {Case{0, 0, 1000, 0, 90, 1000}, Case{0, 0, 0, 1000, 180, 1000}, Case{0, 0, 0, -1000, 0, 1000},
@@ -38,34 +38,34 @@ TEST(Collision, BearingAndDistanceOverAllDirections) {
         Case{0, 0, -100, -100, 315, 141}, Case{Min32, 0, Max32, 0, 90, 0},  // 2^32 apart: no 32-bit distance
         // 4194305.49999985 kept as a single is .5, which goes to even
         Case{0, 0, 4194305, 2048, 90 + std::atan(2048 / 4194305.0) * Degrees, 4194306}}) {
-    EXPECT_NEAR(BearingBetween(c.x1, c.y1, c.x2, c.y2, Pi), c.bearing, 1e-4) << c.x2 << "," << c.y2;
-    EXPECT_EQ(DistanceBetween(c.x1, c.y1, c.x2, c.y2), c.distance) << c.x2 << "," << c.y2;
+    EXPECT_NEAR(BearingBetween(c.X1, c.Y1, c.X2, c.Y2, Pi), c.Bearing, 1e-4) << c.X2 << "," << c.Y2;
+    EXPECT_EQ(DistanceBetween(c.X1, c.Y1, c.X2, c.Y2), c.Distance) << c.X2 << "," << c.Y2;
   }
   EXPECT_EQ(BearingBetween(0, 0, 0, -1000, Pi), 0.0);  // 180 - Pi * 180 / Pi is exact
 }
 
 TEST(Collision, ContactIsAtMostNineTenthsOfABallBetweenRoundedCentres) {
   struct Case {
-    float x, y;
-    bool touches;
+    float X, Y;
+    bool Touches;
   };
   for (const Case& c : {Case{1620, 0, true}, Case{1621, 0, false}, Case{972, 1296, true}, Case{1000, 1275, true},
                         Case{1000, 1276, false}, Case{1620.5f, 0, true},  // centre 2520.5 rounds to 2520
                         Case{1621.5f, 0, false}}) {                       // centre 2521.5 rounds to 2522
     BallTable t = Apart();
     t[0] = {0, 0, 7, 7};
-    t[1] = {c.x, c.y, 7, 7};
+    t[1] = {c.X, c.Y, 7, 7};
     CollideBalls(t, 0, 1, Speed, Pi);
-    EXPECT_EQ(t[0].SpeedX != 7, c.touches) << c.x << "," << c.y;
+    EXPECT_EQ(t[0].SpeedX != 7, c.Touches) << c.X << "," << c.Y;
     EXPECT_EQ(t[0].PosX, 0.0f);
   }
 }
 
 TEST(Collision, EachBallIsSentAwayFromTheOtherAtFullSpeed) {
   struct Case {
-    const char* name;
-    BallState i, j;
-    double ix, iy, jx, jy;
+    const char* Name;
+    BallState I, J;
+    double Ix, Iy, Jx, Jy;
   };
   const double up = CosHalfPi * Speed, down = CosThreeHalfPi * Speed, across = -CosHalfPi * 2 * Speed;
   for (const Case& c : {Case{"j to the right", {0, 0, 10, 10}, {1000, 0, 0, 0}, -Speed, up, Speed, down},
@@ -76,13 +76,13 @@ TEST(Collision, EachBallIsSentAwayFromTheOtherAtFullSpeed) {
                         // No 32-bit centre or bearing point: the bounce runs with bearing 0.
                         Case{"beyond 32 bits", {3e9f, 0, 5, 5}, {0, 0, 3, 3}, 0, Speed, 0, Speed}}) {
     BallTable t = Apart();
-    t[2] = c.i;
-    t[7] = c.j;
+    t[2] = c.I;
+    t[7] = c.J;
     CollideBalls(t, 2, 7, Speed, Pi);
-    EXPECT_NEAR(t[2].SpeedX, c.ix, 1e-9) << c.name;
-    EXPECT_NEAR(t[2].SpeedY, c.iy, 1e-9) << c.name;
-    EXPECT_NEAR(t[7].SpeedX, c.jx, 1e-9) << c.name;
-    EXPECT_NEAR(t[7].SpeedY, c.jy, 1e-9) << c.name;
+    EXPECT_NEAR(t[2].SpeedX, c.Ix, 1e-9) << c.Name;
+    EXPECT_NEAR(t[2].SpeedY, c.Iy, 1e-9) << c.Name;
+    EXPECT_NEAR(t[7].SpeedX, c.Jx, 1e-9) << c.Name;
+    EXPECT_NEAR(t[7].SpeedY, c.Jy, 1e-9) << c.Name;
   }
 }
 
@@ -108,15 +108,15 @@ TEST(Collision, OnlyReboundOneBouncesAndTheLastPairWins) {
 
 TEST(Collision, EveryPairIsTestedTheFirstAndTheLastToo) {
   struct Case {
-    std::size_t i, j;
+    std::size_t I, J;
   };
   for (const Case& c : {Case{0, 1}, Case{0, 9}, Case{8, 9}, Case{1, 8}}) {
     BallTable t = Apart();
-    t[c.i] = {30000, 30000, 1, 1};
-    t[c.j] = {31000, 30000, 1, 1};  // j to the right: i leaves left, j right
+    t[c.I] = {30000, 30000, 1, 1};
+    t[c.J] = {31000, 30000, 1, 1};  // j to the right: i leaves left, j right
     CollideAll(t, ReboundOn, Speed, Pi);
-    EXPECT_EQ(t[c.i].SpeedX, -Speed) << c.i << "," << c.j;
-    EXPECT_EQ(t[c.j].SpeedX, Speed) << c.i << "," << c.j;
+    EXPECT_EQ(t[c.I].SpeedX, -Speed) << c.I << "," << c.J;
+    EXPECT_EQ(t[c.J].SpeedX, Speed) << c.I << "," << c.J;
   }
 }
 

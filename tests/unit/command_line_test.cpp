@@ -38,11 +38,11 @@ TEST(CommandLine, ModeLetterIsTheSecondCharacterUpperCased) {
 TEST(CommandLine, TheStartUpDecidesOnceForEveryCommandLine) {
   using enum StartupAction;
   struct Case {
-    bool window, held;
-    const wchar_t* args;
-    StartupAction action;
-    bool hide, loads;
-    std::int32_t handle;
+    bool Window, Held;
+    const wchar_t* Args;
+    StartupAction Action;
+    bool Hide, Loads;
+    std::int32_t Handle;
   };
   for (const Case& c : {
            Case{true, false, L"/s", End, false, false, 0},
@@ -64,13 +64,13 @@ TEST(CommandLine, TheStartUpDecidesOnceForEveryCommandLine) {
            Case{false, false, L"S", LoadSettingsThenEnd, false, true, 0},
            Case{false, false, L"/a", LoadSettingsThenEnd, false, true, 0},
        }) {
-    SCOPED_TRACE(c.args);
-    SCOPED_TRACE(c.held);
-    const StartupDecision d = DecideStartup({c.window, c.held}, c.args);
-    EXPECT_EQ(d.Action, c.action);
-    EXPECT_EQ(d.HideCursor, c.hide);
-    EXPECT_EQ(d.LoadsSettings(), c.loads);
-    EXPECT_EQ(d.PreviewHandle, c.handle);
+    SCOPED_TRACE(c.Args);
+    SCOPED_TRACE(c.Held);
+    const StartupDecision d = DecideStartup({c.Window, c.Held}, c.Args);
+    EXPECT_EQ(d.Action, c.Action);
+    EXPECT_EQ(d.HideCursor, c.Hide);
+    EXPECT_EQ(d.LoadsSettings(), c.Loads);
+    EXPECT_EQ(d.PreviewHandle, c.Handle);
   }
 }
 

@@ -2,10 +2,13 @@
 // load and after each action, and the exact bytes "設定" leaves in the file.
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
+
 #include <functional>
 #include <map>
 
 #include "dialog/dialog_model.h"
+#include "five_keys.h"
 #include "memory_store.h"
 
 namespace orbisette {
@@ -13,7 +16,7 @@ namespace {
 
 using enum ControlId;
 
-const std::filesystem::path kIni = "app/Orbisette.ini";
+const std::filesystem::path Ini = "app/Orbisette.ini";
 
 Settings SettingsWith(std::int16_t kind, std::int16_t repeat = 0, std::string file = "", float speed = 15,
                       std::int16_t rebound = 1) {
@@ -40,7 +43,7 @@ DialogContext Context(std::wstring address = L"https://example.invalid/") {
     auto it = shortForms.find(path);
     return it == shortForms.end() ? std::nullopt : std::optional<std::wstring>(it->second);
   };
-  return {kIni, std::move(address), '.', paths};
+  return {Ini, std::move(address), '.', paths};
 }
 
 TEST(DialogModel, MarksAndEnabledControlsFollowTheMusicKind) {
@@ -92,9 +95,7 @@ TEST(DialogModel, RepeatComboEntriesAndText) {
   const auto& entries = RepeatEntries();
   ASSERT_EQ(entries.size(), 31u);
   EXPECT_EQ(entries[0], L"");
-  EXPECT_EQ(entries[1], L"1");
-  EXPECT_EQ(entries[9], L"9");
-  EXPECT_EQ(entries[30], L"30");
+  for (std::size_t i = 1; i < entries.size(); ++i) EXPECT_EQ(entries[i], std::to_wstring(i));
   const std::pair<std::int16_t, const wchar_t*> loaded[] = {
       {0, L""}, {7, L"7"}, {30, L"30"}, {-5, L"-5"}, {123, L"123"}};
   for (const auto& [repeat, text] : loaded) {
@@ -132,11 +133,7 @@ TEST(DialogModel, SpeedBarAndLabel) {
 // The file the save leaves behind when there was none: the five keys in order.
 std::string SavedFile(const char* kind, const char* repeat, const std::string& file, const char* speed,
                       const char* rebound) {
-  const auto line = [](std::string_view key, std::string_view value) {
-    return std::string(key) + "=" + std::string(value) + "\r\n";
-  };
-  return "[Section]\r\n" + line(KeyBgmKind, kind) + line(KeyBgmRepeat, repeat) + line(KeyBgmFile, file) +
-         line(KeyMoveSpeed, speed) + line(KeyRebound, rebound);
+  return "[Section]\r\n" + FiveKeyLines(kind, repeat, file, speed, rebound);
 }
 
 std::function<void(DialogModel&)> Type(const wchar_t* text) {
@@ -157,6 +154,7 @@ TEST(DialogSave, WritesTheFiveKeys) {
       {"full-width 12", SettingsWith(1), Type(L"１２"), SavedFile(" 1", " 12", "", " 15", " 1"), 12},
       {"2.5 halves to even", SettingsWith(1), Type(L" 2.5 "), SavedFile(" 1", " 2", "", " 15", " 1"), 2},
       {"lowest repeat", SettingsWith(1), Type(L"-32768.5"), SavedFile(" 1", "-32768", "", " 15", " 1"), -32768},
+      {"highest repeat", SettingsWith(1), Type(L"32767"), SavedFile(" 1", " 32767", "", " 15", " 1"), 32767},
       {"none after a file", SettingsWith(2, 0, "C:\\a.mp3"), [](DialogModel& m) { m.SelectMusic(0); },
        SavedFile(" 0", " 0", "C:\\a.mp3", " 15", " 1"), 0},
       {"rebound twice", SettingsWith(0), [](DialogModel& m) { m.ToggleRebound(), m.ToggleRebound(); },
@@ -176,26 +174,25 @@ TEST(DialogSave, WritesTheFiveKeys) {
     c.Act(model);
     MemoryStore store;
     EXPECT_EQ(model.Save(store), std::nullopt);
-    EXPECT_EQ(store.Files[kIni], c.File);
+    EXPECT_EQ(store.Files[Ini], c.File);
     EXPECT_EQ(store.Files.size(), 1u);
     EXPECT_EQ(settings.BgmRepeat, c.RepeatAfter);
     EXPECT_EQ(settings.MoveSpeed, c.Loaded.MoveSpeed) << "the bar never changes the speed in memory";
   }
 }
 
-TEST(DialogSave, CancelWritesNothing) {
-  MemoryStore store;
-  store.Files[kIni] = "[Section]\r\nkeep=me\r\n";
+// Closing without "設定" saves nothing (the model writes only through Save's
+// store); the music choice alone has reached the settings in memory.
+TEST(DialogModel, OnlyTheMusicChoiceReachesTheSettingsBeforeASave) {
   Settings settings = SettingsWith(0);
-  {
-    DialogModel model(settings, Context());
-    model.SelectMusic(1);
-    model.SetRepeatText(L"3");
-    model.MoveSpeedBar(50);
-  }  // closed without "設定"
-  EXPECT_EQ(store.Files[kIni], "[Section]\r\nkeep=me\r\n");
-  EXPECT_EQ(settings.BgmKind, 1) << "the music kind changed in memory all the same";
+  DialogModel model(settings, Context());
+  model.SelectMusic(1);
+  model.SetRepeatText(L"3");
+  model.MoveSpeedBar(50);
+  model.ToggleRebound();
+  EXPECT_EQ(settings.BgmKind, 1);
   EXPECT_EQ(settings.BgmRepeat, 0);
+  EXPECT_EQ(settings.MoveSpeed, 15.0f);
 }
 
 TEST(DialogSave, AllFiveKeysOrNone) {
@@ -219,17 +216,17 @@ TEST(DialogSave, AllFiveKeysOrNone) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
     MemoryStore store;
-    store.Files[kIni] = old;
+    store.Files[Ini] = old;
     store.WriteLimit = c.WriteLimit;
     store.ReplaceFails = c.ReplaceFails;
-    if (c.Unreadable) store.Unreadable = kIni;
+    if (c.Unreadable) store.Unreadable = Ini;
     Settings settings = SettingsWith(1, 9, c.MusicFile);
     DialogModel model(settings, Context());
     model.SetRepeatText(c.Repeat);
     const std::optional<std::wstring> message = model.Save(store);
     ASSERT_TRUE(message.has_value());
-    EXPECT_EQ(message->find(kIni.wstring()) != std::wstring::npos, c.NamesFile) << "the message names the file";
-    EXPECT_EQ(store.Files[kIni], old);
+    EXPECT_EQ(message->find(Ini.wstring()) != std::wstring::npos, c.NamesFile) << "the message names the file";
+    EXPECT_EQ(store.Files[Ini], old);
     EXPECT_EQ(store.Files.size(), 1u) << "no temporary file left behind";
     if (!c.NamesFile) {
       EXPECT_EQ(settings.BgmRepeat, 9) << "a refused repeat is not stored";
@@ -266,20 +263,61 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
   std::vector<std::string_view> tabs;
   for (const DialogControl& row : DialogControls()) {
     if (row.TabOrder != NoTabStop) tabs.push_back(row.Name);
-    const TwipsRect box = row.OnPanel ? ControlRow(Pic_C_0).Place : TwipsRect{0, 0, 7185, 3660};
+    const TwipsRect box =
+        row.OnPanel ? ControlRow(Pic_C_0).Place : TwipsRect{0, 0, DialogClientWidthTwips, DialogClientHeightTwips};
     EXPECT_LE(row.Place.Left + row.Place.Width, box.Width) << row.Name;
     EXPECT_LE(row.Place.Top + row.Place.Height, box.Height) << row.Name;
     EXPECT_EQ(ControlRow(row.Id).Name, row.Name);
   }
   EXPECT_EQ(tabs, (std::vector<std::string_view>{"Img_BGM(1)", "BGM_Repeat", "Img_BGM(0)", "Img_BGM(2)", "Cmd_BGM",
                                                  "VS_Fast", "Img_Hanpatu", "Cmd_Etc", "Cmd_Set", "Cmd_Can"}));
-  EXPECT_EQ(MusicChoiceOf(lbl_BGM_2), 2);
-  EXPECT_EQ(MusicChoiceOf(Img_BGM_0), 0);
-  EXPECT_EQ(MusicChoiceOf(lbl_14), std::nullopt);
-  EXPECT_TRUE(TogglesRebound(lbl_Hanpatu));
-  EXPECT_FALSE(TogglesRebound(lbl_1));
-  EXPECT_EQ(std::wstring_view(PickerFilter, sizeof PickerFilter / sizeof PickerFilter[0]),
-            std::wstring_view(L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0\0", 31));
+  // Every control: the marks and their captions choose the music, the rebound
+  // mark and its caption toggle rebound, nothing else does either.
+  const std::map<ControlId, std::int16_t> choices = {{Img_BGM_0, 0}, {lbl_BGM_0, 0}, {Img_BGM_1, 1},
+                                                     {lbl_BGM_1, 1}, {Img_BGM_2, 2}, {lbl_BGM_2, 2}};
+  std::size_t rows = 0;
+  for (const DialogControl& row : DialogControls()) {
+    ++rows;
+    const auto choice = choices.find(row.Id);
+    EXPECT_EQ(MusicChoiceOf(row.Id), choice == choices.end() ? std::nullopt : std::optional(choice->second))
+        << row.Name;
+    EXPECT_EQ(TogglesRebound(row.Id), row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu) << row.Name;
+  }
+  EXPECT_EQ(rows, 25u);
+}
+
+// The picker's filter: a name, then patterns that take MP3 and WAV files in
+// any case and nothing else, then the empty string that ends the list.
+TEST(DialogControls, ThePickerFilterTakesMp3AndWavFilesOnly) {
+  const std::wstring_view filter(PickerFilter, sizeof PickerFilter / sizeof PickerFilter[0]);
+  ASSERT_GE(filter.size(), 3u);
+  EXPECT_EQ(filter.substr(filter.size() - 2), std::wstring_view(L"\0\0", 2));
+  const std::size_t nameEnd = filter.find(L'\0');
+  EXPECT_EQ(filter.substr(0, nameEnd), L"BGMﾌｧｲﾙ (MP3 WAV)");
+  const std::wstring_view patterns = filter.substr(nameEnd + 1, filter.size() - nameEnd - 3);
+  ASSERT_EQ(patterns.find(L'\0'), std::wstring_view::npos) << "one pattern list";
+  const auto taken = [&](const char* name) {
+    std::size_t from = 0;
+    for (;;) {
+      const std::size_t end = std::min(patterns.find(L';', from), patterns.size());
+      const std::string pattern(patterns.begin() + static_cast<std::ptrdiff_t>(from),
+                                patterns.begin() + static_cast<std::ptrdiff_t>(end));
+      if (fnmatch(pattern.c_str(), name, FNM_CASEFOLD) == 0) return true;
+      if (end == patterns.size()) return false;
+      from = end + 1;
+    }
+  };
+  for (const auto& [name, wanted] : {std::pair{"song.mp3", true},
+                                     {"SONG.MP3", true},
+                                     {"loop.Wav", true},
+                                     {"a b.c.wav", true},
+                                     {"song.mp4", false},
+                                     {"song.mp3.txt", false},
+                                     {"song.mid", false},
+                                     {"song.wave", false},
+                                     {"mp3", false}}) {
+    EXPECT_EQ(taken(name), wanted) << name;
+  }
 }
 
 TEST(DialogControls, TwipsBecomePixelsPerAxis) {

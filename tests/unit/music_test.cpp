@@ -62,9 +62,9 @@ TEST(MciCommandLayer, RepliesCodesAndApiResult) {
   const std::string mp3 = "open \"a.mp3\" type MPEGVideo Alias MP3Play";
   const struct {
     std::function<std::string(Orbisette_BGM&)> act;  // what the calls gave, as text
-    Script script;
-    std::string result, log;
-    std::int32_t apiResult;
+    Script Answers;
+    std::string Result, Log;
+    std::int32_t ApiResult;
   } cases[] = {
       // clang-format off
       {[](auto& m) { return Send(m, ""); }, {}, "-1 " + std::string(NoCommandText), "", 77},
@@ -84,15 +84,15 @@ TEST(MciCommandLayer, RepliesCodesAndApiResult) {
       // clang-format on
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.log);
+    SCOPED_TRACE(c.Log);
     ScriptedPort port;
-    port.Answers = c.script;
+    port.Answers = c.Answers;
     port.Devices = 0;
     Orbisette_BGM bgm(port);
     ApiResult = 77;
-    EXPECT_EQ(c.act(bgm), c.result);
-    EXPECT_EQ(port.Log, c.log);
-    EXPECT_EQ(ApiResult, c.apiResult);
+    EXPECT_EQ(c.act(bgm), c.Result);
+    EXPECT_EQ(port.Log, c.Log);
+    EXPECT_EQ(ApiResult, c.ApiResult);
   }
 }
 
@@ -121,12 +121,12 @@ TEST(RunMusic, WholeRunsByKind) {
   };
   const Settings mp3 = music(2, 0, "C:\\My Music\\a.Mp3");
   const struct {
-    Settings settings;
-    Script script;
-    int ticks;
-    std::string log;
-    std::string timer2;  // Timer2's flag after each of its ticks
-    std::int32_t apiResult;
+    Settings Loaded;
+    Script Answers;
+    int Ticks;
+    std::string Log;
+    std::string Timer2;  // Timer2's flag after each of its ticks
+    std::int32_t ApiResult;
   } rows[] = {
       // clang-format off
       {music(1, 0), {{modeCmd, {stopped, playing}}}, 3, cdOpen + poll + play + poll + poll + cdStop, "111", 0},
@@ -147,6 +147,8 @@ TEST(RunMusic, WholeRunsByKind) {
       {music(1, 0), {{modeCmd, {stopped, Fail(5), Raw("play"), Raw("stop"), Ok("stoppe"), Ok("Stopped")}}}, 6,
        cdOpen + poll + play + poll + play + poll + poll + play + poll + poll + cdStop, "111111", 0},
       {mp3, {{mp3Mode, {playing}}}, 2, open + "play MP3Play|0; " + query + query + stop, "", -7},
+      // The first seven characters decide, whatever follows them.
+      {mp3, {{mp3Mode, {Ok("playing2")}}}, 2, open + "play MP3Play|0; " + query + query + stop, "", -7},
       {mp3, {{mp3Mode, {Ok("paused")}}}, 1, open + "play MP3Play|0; " + again + stop, "", -7},
       {mp3, {{mp3Mode, {stopped}}}, 1, open + "play MP3Play|0; " + again + stop, "", -7},
       {mp3, {{mp3Mode, {Fail(5)}}}, 1, open + "play MP3Play|0; " + again + stop, "", -7},  // starts empty
@@ -162,15 +164,15 @@ TEST(RunMusic, WholeRunsByKind) {
       // clang-format on
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.log);
+    SCOPED_TRACE(row.Log);
     ScriptedPort port;
-    port.Answers = row.script;
-    RunMusic run(port, row.settings, ',');
+    port.Answers = row.Answers;
+    RunMusic run(port, row.Loaded, ',');
     ApiResult = -7;
     const MusicTimers timers = run.Start();
     bool timer2 = timers.Timer2;
     std::string seen;
-    for (int i = 0; i < row.ticks && (timers.Timer1 || timer2); ++i) {
+    for (int i = 0; i < row.Ticks && (timers.Timer1 || timer2); ++i) {
       if (timers.Timer1) run.Timer1Tick();
       if (timer2) seen += (timer2 = run.Timer2Tick()) ? "1" : "0";
     }
@@ -178,9 +180,9 @@ TEST(RunMusic, WholeRunsByKind) {
     run.Stop(timer2);
     run.Timer1Tick();
     EXPECT_FALSE(run.Timer2Tick());
-    EXPECT_EQ(port.Log, row.log);
-    EXPECT_EQ(seen, row.timer2);
-    EXPECT_EQ(ApiResult, row.apiResult);
+    EXPECT_EQ(port.Log, row.Log);
+    EXPECT_EQ(seen, row.Timer2);
+    EXPECT_EQ(ApiResult, row.ApiResult);
   }
 }
 

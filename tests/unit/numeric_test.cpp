@@ -8,12 +8,12 @@
 namespace orbisette {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 struct RoundCase {
-  double in;
-  std::optional<std::int32_t> int16;  // expected RoundToInt16, widened
-  std::optional<std::int32_t> int32;
+  double In;
+  std::optional<std::int32_t> Int16;  // expected RoundToInt16, widened
+  std::optional<std::int32_t> Int32;
 };
 
 TEST(Numeric, RoundsHalvesToEvenAndRefusesOutOfRange) {
@@ -38,17 +38,17 @@ TEST(Numeric, RoundsHalvesToEvenAndRefusesOutOfRange) {
       {2147483647.5, std::nullopt, std::nullopt},
       {-2147483648.5, std::nullopt, std::numeric_limits<std::int32_t>::min()},
       {-2147483649.0, std::nullopt, std::nullopt},
-      {kNaN, std::nullopt, std::nullopt},
+      {NaN, std::nullopt, std::nullopt},
       {INFINITY, std::nullopt, std::nullopt},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.in);
-    auto r16 = RoundToInt16(c.in);
-    ASSERT_EQ(r16.has_value(), c.int16.has_value());
+    SCOPED_TRACE(c.In);
+    auto r16 = RoundToInt16(c.In);
+    ASSERT_EQ(r16.has_value(), c.Int16.has_value());
     if (r16) {
-      EXPECT_EQ(*r16, *c.int16);
+      EXPECT_EQ(*r16, *c.Int16);
     }
-    EXPECT_EQ(RoundToInt32(c.in), c.int32);
+    EXPECT_EQ(RoundToInt32(c.In), c.Int32);
   }
 }
 
@@ -63,7 +63,7 @@ TEST(Numeric, FloorsIntoSixteenBits) {
       {32768.0, std::nullopt},
       {-32768.0, -32768},
       {-32768.1, std::nullopt},
-      {kNaN, std::nullopt},
+      {NaN, std::nullopt},
   };
   for (const auto& [in, out] : cases) {
     SCOPED_TRACE(in);
@@ -80,9 +80,9 @@ TEST(Numeric, SingleOverflowIsAFailureNotInfinity) {
 
 TEST(Numeric, ParsesSettingsNumbers) {
   const struct {
-    const char* text;
-    char sep;
-    std::optional<double> value;
+    const char* Text;
+    char Sep;
+    std::optional<double> Value;
   } cases[] = {
       {"2", '.', 2.0},
       {" 2", '.', 2.0},
@@ -113,8 +113,8 @@ TEST(Numeric, ParsesSettingsNumbers) {
       {"1e999", '.', std::nullopt},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(ParseNumber(c.text, c.sep), c.value);
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(ParseNumber(c.Text, c.Sep), c.Value);
   }
 }
 

@@ -21,10 +21,10 @@ std::string Head(std::string width, std::string height) {
 TEST(PictureHead, SizeAndVerdictBeforeDecoding) {
   using enum PictureCheck;
   struct Case {
-    const char* what;
-    std::string bytes;
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> size;
-    PictureCheck check;
+    const char* What;
+    std::string Bytes;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> Size;
+    PictureCheck Check;
   };
   const std::string ball = Head(std::string("\0\0\0\x93", 4), std::string("\0\0\0\x93", 4));
   const std::vector<Case> cases = {
@@ -50,15 +50,15 @@ TEST(PictureHead, SizeAndVerdictBeforeDecoding) {
       {"an empty file", "", std::nullopt, Decode},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::span<const std::uint8_t> head(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size());
+    SCOPED_TRACE(c.What);
+    const std::span<const std::uint8_t> head(reinterpret_cast<const std::uint8_t*>(c.Bytes.data()), c.Bytes.size());
     const std::optional<PictureSize> size = PngSizeOf(head);
-    ASSERT_EQ(size.has_value(), c.size.has_value());
+    ASSERT_EQ(size.has_value(), c.Size.has_value());
     if (size) {
-      EXPECT_EQ(size->Width, c.size->first);
-      EXPECT_EQ(size->Height, c.size->second);
+      EXPECT_EQ(size->Width, c.Size->first);
+      EXPECT_EQ(size->Height, c.Size->second);
     }
-    EXPECT_EQ(CheckPictureHead(head), c.check);
+    EXPECT_EQ(CheckPictureHead(head), c.Check);
   }
 }
 

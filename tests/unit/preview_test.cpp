@@ -17,24 +17,24 @@ namespace {
 
 TEST(Preview, StartsOnlyForAHandleThatNamesAWindow) {
   struct Case {
-    const wchar_t* args;
-    bool isWindow;
-    PreviewStart start;
+    const wchar_t* Args;
+    bool IsWindow;
+    PreviewStart Start;
   };
   for (const Case& c :
        {Case{L"/p", false, PreviewStart::EndAtOnce}, Case{L"/p 0", true, PreviewStart::EndAtOnce},
         Case{L"/p abc", true, PreviewStart::EndAtOnce}, Case{L"/p 1234", false, PreviewStart::EndAtOnce},
         Case{L"/p 1234", true, PreviewStart::Embed}, Case{L"/P:-7", true, PreviewStart::Embed}}) {
-    EXPECT_EQ(DecidePreviewStart(PreviewHostHandle(c.args), c.isWindow), c.start) << c.args << " " << c.isWindow;
+    EXPECT_EQ(DecidePreviewStart(PreviewHostHandle(c.Args), c.IsWindow), c.Start) << c.Args << " " << c.IsWindow;
   }
 }
 
 TEST(Preview, FormSizeInTwipsAndPixelsPerAxis) {
   struct Case {
-    PixelRect host;
-    TwipsPerPixel perPixel;
-    PreviewTwips twips;
-    PixelSize pixels;
+    PixelRect Host;
+    TwipsPerPixel PerPixel;
+    PreviewTwips Twips;
+    PixelSize Pixels;
   };
   const Case cases[] = {
       {{100, 200, 252, 312}, {15, 15}, {2280, 1680}, {152, 112}},
@@ -50,18 +50,18 @@ TEST(Preview, FormSizeInTwipsAndPixelsPerAxis) {
       {{0, 0, 0, 0}, {15, 15}, {0, 0}, {0, 0}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.host.Right - c.host.Left << "x" << c.host.Bottom - c.host.Top);
-    const PreviewTwips twips = PreviewSizeTwips(c.host, c.perPixel);
-    EXPECT_EQ(twips.Width, c.twips.Width);
-    EXPECT_EQ(twips.Height, c.twips.Height);
-    EXPECT_EQ(PreviewSizePixels(twips, c.perPixel), c.pixels);
+    SCOPED_TRACE(testing::Message() << c.Host.Right - c.Host.Left << "x" << c.Host.Bottom - c.Host.Top);
+    const PreviewTwips twips = PreviewSizeTwips(c.Host, c.PerPixel);
+    EXPECT_EQ(twips.Width, c.Twips.Width);
+    EXPECT_EQ(twips.Height, c.Twips.Height);
+    EXPECT_EQ(PreviewSizePixels(twips, c.PerPixel), c.Pixels);
   }
 }
 
 TEST(Preview, PictureAtItsOwnSizeOnBlack) {
   struct Case {
-    PixelSize box;
-    PreviewPaint paint;
+    PixelSize Box;
+    PreviewPaint Paint;
   };
   const Case cases[] = {
       {{152, 112}, {{0, 0, 152, 112}, {}, {}}},
@@ -73,7 +73,7 @@ TEST(Preview, PictureAtItsOwnSizeOnBlack) {
       {{0, 0}, {}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PreviewPaintFor(c.box), c.paint) << c.box.Width << "x" << c.box.Height;
+    EXPECT_EQ(PreviewPaintFor(c.Box), c.Paint) << c.Box.Width << "x" << c.Box.Height;
   }
 }
 

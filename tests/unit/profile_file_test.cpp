@@ -38,9 +38,9 @@ TEST(ProfileRead, FindsValuesTheWayProfileFunctionsDo) {
       "k=lf only\n"
       "last=no line end";
   const struct {
-    const char* section;
-    const char* key;
-    const char* value;
+    const char* Section;
+    const char* Key;
+    const char* Value;
   } cases[] = {
       {"Section", "Speed", "42"},  // case-blind names, spaces trimmed, first key wins
       {"Other", "SPEED", "99"},         {"Section", "Quoted", "C:\\My Music\\a.mp3"},
@@ -51,8 +51,8 @@ TEST(ProfileRead, FindsValuesTheWayProfileFunctionsDo) {
       {"third", "LAST", "no line end"}, {"Section", "; comment line", ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
-    EXPECT_EQ(ReadProfileValue(file, c.section, c.key), c.value);
+    SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);
+    EXPECT_EQ(ReadProfileValue(file, c.Section, c.Key), c.Value);
   }
 }
 
@@ -74,6 +74,7 @@ TEST(ProfileRead, CutsValuesTo255Bytes) {
   const std::string longValue(300, 'a');
   EXPECT_EQ(ReadProfileValue("[S]\nk=" + longValue + "\n", "S", "k"), std::string(255, 'a'));
   EXPECT_EQ(ReadProfileValue("[S]\nk=" + std::string(255, 'b') + "\n", "S", "k").size(), 255u);
+  EXPECT_EQ(ReadProfileValue("[S]\nk=" + std::string(256, 'c') + "\n", "S", "k"), std::string(255, 'c'));
   EXPECT_EQ(ReadProfileValue(std::string("[S]\nk=12\0\x33\n", 10), "S", "k"), "12");
 }
 
@@ -83,10 +84,10 @@ TEST(ProfileRead, HandEditedFilesReadAsOnThePlatform) {
   using namespace std::string_literals;
   const std::string a254(254, 'a');
   const struct {
-    std::string file;
-    const char* section;
-    const char* key;
-    std::string value;
+    std::string File;
+    const char* Section;
+    const char* Key;
+    std::string Value;
   } cases[] = {
       {"[S]\r\nk=1\r\n[T]\r\n[S]\r\nk=2\r\nj=3\r\n", "S", "k", "1"},
       {"[S]\r\nk=1\r\n[T]\r\n[S]\r\nk=2\r\nj=3\r\n", "S", "j", ""},  // a second [S] is never read
@@ -113,8 +114,8 @@ TEST(ProfileRead, HandEditedFilesReadAsOnThePlatform) {
       {"\xFF\xFE[\0S\0]\0\r\0k\0=\0a\0x"s, "S", "k", "ax"},            // an odd last byte is a character
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.file) + " " + c.section + "/" + c.key);
-    EXPECT_EQ(ReadProfileValue(c.file, c.section, c.key), c.value);
+    SCOPED_TRACE(::testing::PrintToString(c.File) + " " + c.Section + "/" + c.Key);
+    EXPECT_EQ(ReadProfileValue(c.File, c.Section, c.Key), c.Value);
   }
 }
 
@@ -146,8 +147,8 @@ TEST(ProfileWrite, KeepsEveryOtherLineByteForByte) {
 
 TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
   const struct {
-    const char* before;
-    const char* after;
+    const char* Before;
+    const char* After;
   } cases[] = {
       {"", "[S]\r\nk= 1\r\n"},
       {"[A]\nx=1\n", "[A]\nx=1\n[S]\nk= 1\n"},
@@ -160,17 +161,17 @@ TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
        "[S]\r\na=1\r\nk= 1\r\n[T]\r\n[S]\r\nb=2\r\n"},  // a new key joins the first
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.before);
-    EXPECT_EQ(WithProfileValue(c.before, "S", "k", " 1"), std::optional<std::string>(c.after));
+    SCOPED_TRACE(c.Before);
+    EXPECT_EQ(WithProfileValue(c.Before, "S", "k", " 1"), std::optional<std::string>(c.After));
   }
 }
 
 TEST(ProfileWrite, KeepsTheFilesEncodingAndLineEnds) {
   using namespace std::string_literals;
   const struct {
-    std::string before;
-    const char* key;
-    std::string after;
+    std::string Before;
+    const char* Key;
+    std::string After;
   } cases[] = {
       {"\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x30\0\r\0\n\0"s, "k", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xF3\x97\r\0\n\0"s},
       {"\xFF\xFE[\0S\0]\0\r\0\n\0"s, "j", "\xFF\xFE[\0S\0]\0\r\0\n\0j\0=\0\xF3\x97\r\0\n\0"s},
@@ -183,14 +184,14 @@ TEST(ProfileWrite, KeepsTheFilesEncodingAndLineEnds) {
       {"[S]\r m\0\xF5"s, "m", "[S]\r m=\x89\xB9"},  // the name's last lead byte would take the "="
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.before));
-    EXPECT_EQ(WithProfileValue(c.before, "S", c.key, "\x89\xB9"), std::optional<std::string>(c.after));  // 音
+    SCOPED_TRACE(::testing::PrintToString(c.Before));
+    EXPECT_EQ(WithProfileValue(c.Before, "S", c.Key, "\x89\xB9"), std::optional<std::string>(c.After));  // 音
   }
 }
 
 TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
   const struct {
-    std::string section, key, value;
+    std::string Section, Key, Value;
   } cases[] = {
       {"S", "k", "a\r\n[Evil]"},
       {"S", "k", std::string("a\0b", 3)},
@@ -202,11 +203,11 @@ TEST(ProfileWrite, RefusesTextThatWouldBreakTheFile) {
       {"S", ";k", "1"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(WithProfileValue("[S]\nk=0\n", c.section, c.key, c.value), std::nullopt) << c.section << "/" << c.key;
+    EXPECT_EQ(WithProfileValue("[S]\nk=0\n", c.Section, c.Key, c.Value), std::nullopt) << c.Section << "/" << c.Key;
   }
 }
 
-const std::filesystem::path kIni = "app/Orbisette.ini";
+const std::filesystem::path IniPath = "app/Orbisette.ini";
 
 // The bytes of UTF-16 text, little-endian, after the byte-order mark an editor's
 // "Unicode" puts first.
@@ -220,10 +221,10 @@ TEST(IniFile, ReadsFilesAsThePlatformReadsThem) {
   using namespace std::string_literals;
   const std::string speed(KeyMoveSpeed);
   const struct {
-    const char* what;
-    std::string file;
-    std::string_view key;
-    const char* value;
+    const char* What;
+    std::string File;
+    std::string_view Key;
+    const char* Value;
   } cases[] = {
       {"saved as UTF-16 with its mark", Utf16File(u"[Section]\r\n移動速度= 42\r\n反撥=0\r\n"), KeyMoveSpeed, "42"},
       {"CR-only line ends", "[Section]\r" + speed + "= 42\r\x94\xBD\x9D\x9B= 0\r", KeyRebound, "0"},
@@ -232,36 +233,36 @@ TEST(IniFile, ReadsFilesAsThePlatformReadsThem) {
       {"a NUL right after the key name", "[Section]\r\n" + speed + "\0= 42\r\n"s, KeyMoveSpeed, "42"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.What);
     MemoryStore store;
-    store.Files[kIni] = c.file;
-    EXPECT_EQ(ReadIniValue(store, SettingsSection, c.key, kIni), c.value);
+    store.Files[IniPath] = c.File;
+    EXPECT_EQ(ReadIniValue(store, SettingsSection, c.Key, IniPath), c.Value);
   }
 }
 
 TEST(IniFile, WrittenValuesReadBack) {
   MemoryStore store;
-  EXPECT_EQ(ReadIniValue(store, SettingsSection, KeyBgmKind, kIni), "");
+  EXPECT_EQ(ReadIniValue(store, SettingsSection, KeyBgmKind, IniPath), "");
   const std::pair<std::string_view, std::string> values[] = {
       {KeyBgmKind, " 2"},    {KeyBgmRepeat, " 0"}, {KeyBgmFile, "C:\\Music\\\x8B\xC8.mp3"},
       {KeyMoveSpeed, " 42"}, {KeyRebound, "-1"},
   };
-  for (const auto& [key, value] : values) ASSERT_TRUE(WriteIniValue(store, SettingsSection, key, value, kIni));
+  for (const auto& [key, value] : values) ASSERT_TRUE(WriteIniValue(store, SettingsSection, key, value, IniPath));
   for (const auto& [key, value] : values) {
     std::string trimmed = value[0] == ' ' ? value.substr(1) : value;
-    EXPECT_EQ(ReadIniValue(store, SettingsSection, key, kIni), trimmed);
+    EXPECT_EQ(ReadIniValue(store, SettingsSection, key, IniPath), trimmed);
   }
   EXPECT_EQ(store.Files.size(), 1u) << "the temporary file is gone";
-  EXPECT_NE(store.Files[kIni].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
+  EXPECT_NE(store.Files[IniPath].find(std::string(KeyBgmKind) + "= 2\r\n"), std::string::npos);
 }
 
 TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
   const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n; mine\r\n";
   const struct {
-    const char* what;
-    std::size_t writeLimit;
-    bool replaceFails;
-    bool unreadable;
+    const char* What;
+    std::size_t WriteLimit;
+    bool ReplaceFails;
+    bool Unreadable;
   } failures[] = {
       {"disk full half-way", 10, false, false},
       {"disk full before anything", 0, false, false},
@@ -269,14 +270,14 @@ TEST(IniFile, AFailedWriteLeavesTheOldFileIntact) {
       {"old file unreadable", std::string::npos, false, true},
   };
   for (const auto& f : failures) {
-    SCOPED_TRACE(f.what);
+    SCOPED_TRACE(f.What);
     MemoryStore store;
-    store.Files[kIni] = old;
-    store.WriteLimit = f.writeLimit;
-    store.ReplaceFails = f.replaceFails;
-    if (f.unreadable) store.Unreadable = kIni;
-    EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-    EXPECT_EQ(store.Files[kIni], old);
+    store.Files[IniPath] = old;
+    store.WriteLimit = f.WriteLimit;
+    store.ReplaceFails = f.ReplaceFails;
+    if (f.Unreadable) store.Unreadable = IniPath;
+    EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
+    EXPECT_EQ(store.Files[IniPath], old);
     EXPECT_EQ(store.Files.size(), 1u) << "no temporary file left behind";
   }
 }
@@ -290,20 +291,20 @@ namespace {
 TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
   const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
   MemoryStore store;
-  store.Files[kIni] = old;
-  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 1", kIni));  // shows the name the next save takes
+  store.Files[IniPath] = old;
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 1", IniPath));  // shows the name the next save takes
   const std::string last = store.Written.back().filename().string();
   const std::uint32_t next = static_cast<std::uint32_t>(std::stoul(last.substr(last.rfind('-') + 1))) + 1;
-  const std::filesystem::path ours = TemporaryPathFor(kIni, 17, 3);
-  const std::filesystem::path stuck = TemporaryPathFor(kIni, store.Pid, next);
+  const std::filesystem::path ours = TemporaryPathFor(IniPath, 17, 3);
+  const std::filesystem::path stuck = TemporaryPathFor(IniPath, store.Pid, next);
   const std::filesystem::path notOurs = "app/Orbisette.ini.bak.tmp";
   const std::filesystem::path earlier = "app/Orbisette.ini.tmp";  // an earlier version's name
   for (const auto& path : {ours, stuck, notOurs, earlier}) store.Files[path] = "half a file";
   store.ReadOnly.insert(ours);
   store.Stuck.insert(stuck);  // in the way of the first name this save tries
 
-  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-  EXPECT_EQ(store.Files[kIni], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
+  ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
+  EXPECT_EQ(store.Files[IniPath], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
   EXPECT_EQ(store.Files.count(ours) + store.Files.count(earlier), 0u);
   EXPECT_EQ(store.Files.count(notOurs), 1u);
   EXPECT_EQ(store.Files.size(), 3u) << "the stuck one and the stranger stay, nothing else";
@@ -312,10 +313,10 @@ TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
 TEST(IniFile, AReadOnlyFileIsNotReplaced) {
   const std::string old = "[Section]\r\n\x94\xBD\x9D\x9B= 1\r\n";
   MemoryStore store;
-  store.Files[kIni] = old;
-  store.ReadOnly.insert(kIni);
-  EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", kIni));
-  EXPECT_EQ(store.Files[kIni], old);
+  store.Files[IniPath] = old;
+  store.ReadOnly.insert(IniPath);
+  EXPECT_FALSE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
+  EXPECT_EQ(store.Files[IniPath], old);
   EXPECT_EQ(store.Files.size(), 1u);
 }
 

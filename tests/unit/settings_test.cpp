@@ -9,17 +9,17 @@ namespace orbisette {
 namespace {
 
 struct Expected {
-  std::int16_t kind;
-  std::int16_t repeat;
-  const char* file;
-  float speed;
-  std::int16_t rebound;
+  std::int16_t Kind;
+  std::int16_t Repeat;
+  const char* File;
+  float Speed;
+  std::int16_t Rebound;
 };
 
 struct Case {
-  const char* name;
-  std::map<std::string_view, std::string> keys;
-  Expected expected;
+  const char* Name;
+  std::map<std::string_view, std::string> Keys;
+  Expected Want;
 };
 
 Settings Load(const std::map<std::string_view, std::string>& keys, char separator = '.') {
@@ -70,13 +70,13 @@ TEST(LoadSettings, AppliesDefaultsConversionsAndFailures) {
       {"padded", {{KeyBgmKind, "  1  "}, {KeyMoveSpeed, "\t20 "}}, {1, 0, "", 20.0f, 1}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Settings s = Load(c.keys);
-    EXPECT_EQ(s.BgmKind, c.expected.kind);
-    EXPECT_EQ(s.BgmRepeat, c.expected.repeat);
-    EXPECT_EQ(s.BgmFile, c.expected.file);
-    EXPECT_EQ(s.MoveSpeed, c.expected.speed);
-    EXPECT_EQ(s.Rebound, c.expected.rebound);
+    SCOPED_TRACE(c.Name);
+    const Settings s = Load(c.Keys);
+    EXPECT_EQ(s.BgmKind, c.Want.Kind);
+    EXPECT_EQ(s.BgmRepeat, c.Want.Repeat);
+    EXPECT_EQ(s.BgmFile, c.Want.File);
+    EXPECT_EQ(s.MoveSpeed, c.Want.Speed);
+    EXPECT_EQ(s.Rebound, c.Want.Rebound);
   }
 }
 

@@ -30,7 +30,7 @@ double SecondsSince(Clock::time_point begin) { return std::chrono::duration<doub
 // lists every process's handles in the system's handle table.
 DWORD HandlesOf(const SaverProcess* process) {
   DWORD count = 0;
-  const HANDLE handle = process ? process->handle() : ::GetCurrentProcess();
+  const HANDLE handle = process ? process->Handle() : ::GetCurrentProcess();
   if (::GetProcessHandleCount(handle, &count) && count > 0) return count;
   struct Entry {
     ULONG OwnerPid;
@@ -51,7 +51,7 @@ DWORD HandlesOf(const SaverProcess* process) {
   if (status != 0) return 0;
   const ULONG entries = *reinterpret_cast<const ULONG*>(table.data());
   const auto* entry = reinterpret_cast<const Entry*>(table.data() + 1);
-  const DWORD pid = process ? process->id() : ::GetCurrentProcessId();
+  const DWORD pid = process ? process->Id() : ::GetCurrentProcessId();
   for (ULONG i = 0; i < entries; ++i) count += entry[i].OwnerPid == pid;
   return count;
 }
@@ -77,14 +77,6 @@ unsigned long long OwnResidentKiB() {
   return resident;
 }
 
-std::vector<HWND> Visible(const SaverProcess& p) {
-  std::vector<HWND> shown;
-  for (HWND h : p.Windows()) {
-    if (::IsWindowVisible(h)) shown.push_back(h);
-  }
-  return shown;
-}
-
 int Run(double seconds) {
   const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
   AppFolder app;
@@ -92,11 +84,11 @@ int Run(double seconds) {
                                              std::string(orbisette::KeyRebound) + "= 1\r\n");
   std::printf("run on %d x %d, speed 60, rebound on, %.0f s\n", width, height, seconds);
   SaverProcess saver(app.Program(), L"/s");
-  if (!WaitUntil([&] { return Visible(saver).size() == 10 || saver.Exited(); }, 30s) || saver.Exited()) {
+  if (!WaitUntil([&] { return saver.VisibleWindows().size() == 10 || saver.Exited(); }, 30s) || saver.Exited()) {
     std::printf("  the ten ball windows did not appear\n");
     return 1;
   }
-  const std::vector<HWND> balls = Visible(saver);
+  const std::vector<HWND> balls = saver.VisibleWindows();
   LONG beyondLeft = 0, beyondTop = 0, beyondRight = 0, beyondBottom = 0;
   std::size_t samples = 0;
   const auto begin = Clock::now();
@@ -118,9 +110,9 @@ int Run(double seconds) {
       const double interval = SecondsSince(lastReport);
       // Clock ticks (100 a second) per second: percent of one core.
       const double cpu =
-          stats && lastCpu && interval >= 1 ? static_cast<double>(stats->cpuTicks - lastCpu->cpuTicks) / interval : 0;
+          stats && lastCpu && interval >= 1 ? static_cast<double>(stats->CpuTicks - lastCpu->CpuTicks) / interval : 0;
       std::printf("  t=%4.0f s  resident %7llu KiB  handles %4lu  open files %3llu  CPU %3.0f%%\n", SecondsSince(begin),
-                  stats ? stats->residentKiB : 0, HandlesOf(&saver), stats ? stats->openFiles : 0, cpu);
+                  stats ? stats->ResidentKiB : 0, HandlesOf(&saver), stats ? stats->OpenFiles : 0, cpu);
       std::fflush(stdout);
       lastCpu = stats;
       lastReport = Clock::now();
@@ -210,7 +202,7 @@ int Cycles(int count) {
     const bool ended = PumpUntil([&] { return dialog.Exited(); }, 10s);
     failures += Failed(cycle, shown != nullptr, ended, ::IsWindowEnabled(host) != 0, dialog);
     if (cycle % every == 0) {
-      HostLine(cycle, SecondsSince(begin) / every, stats ? stats->residentKiB : 0, handles);
+      HostLine(cycle, SecondsSince(begin) / every, stats ? stats->ResidentKiB : 0, handles);
       begin = Clock::now();
     }
   }
@@ -229,7 +221,7 @@ int Cycles(int count) {
     const bool ended = PumpUntil([&] { return preview.Exited(); }, 10s);
     failures += Failed(cycle, shown, ended, true, preview);
     if (cycle % every == 0) {
-      HostLine(cycle, SecondsSince(begin) / every, stats ? stats->residentKiB : 0, handles);
+      HostLine(cycle, SecondsSince(begin) / every, stats ? stats->ResidentKiB : 0, handles);
       begin = Clock::now();
     }
   }

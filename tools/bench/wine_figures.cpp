@@ -25,22 +25,14 @@ struct Figures {
   double CpuMsPerTick() const { return TicksPerSecond > 0 ? CpuMsPerSecond / TicksPerSecond : 0; }
 };
 
-std::vector<HWND> Visible(const SaverProcess& p) {
-  std::vector<HWND> shown;
-  for (HWND h : p.Windows()) {
-    if (::IsWindowVisible(h)) shown.push_back(h);
-  }
-  return shown;
-}
-
 Figures Measure(const std::wstring& program, const std::wstring& arguments, int seconds) {
   Figures f;
   const auto begin = std::chrono::steady_clock::now();
   SaverProcess p(program, arguments);
-  if (!WaitUntil([&] { return Visible(p).size() == 10 || p.Exited(); }, 30s) || p.Exited()) return f;
+  if (!WaitUntil([&] { return p.VisibleWindows().size() == 10 || p.Exited(); }, 30s) || p.Exited()) return f;
   f.StartupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
   std::this_thread::sleep_for(1s);
-  const std::vector<HWND> windows = Visible(p);
+  const std::vector<HWND> windows = p.VisibleWindows();
   std::map<HWND, POINT> last;
   std::map<HWND, std::pair<long, long>> path;
   const auto cpuBefore = HostStatsOf(program);
@@ -63,15 +55,10 @@ Figures Measure(const std::wstring& program, const std::wstring& arguments, int 
   for (const auto& [h, travelled] : path) longest = std::max({longest, travelled.first, travelled.second});
   f.TicksPerSecond = static_cast<double>(longest) / elapsed;
   if (cpuBefore && cpuAfter)
-    f.CpuMsPerSecond = static_cast<double>(cpuAfter->cpuTicks - cpuBefore->cpuTicks) * 10.0 / elapsed;
+    f.CpuMsPerSecond = static_cast<double>(cpuAfter->CpuTicks - cpuBefore->CpuTicks) * 10.0 / elapsed;
   PressEscape();
   p.WaitForExit(5s);
   return f;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace

@@ -1,0 +1,275 @@
+// The run's music as a user hears it and as the program sends it, under Wine.
+// A PulseAudio null sink stands in for the sound card: what plays into it is
+// recorded from its monitor (parec), so a test sees when music really sounded
+// and when it fell silent. Wine's own trace (WINEDEBUG=trace+mci,trace+winmm)
+// shows every MCI command string with its reply length and every PlaySound call
+// with its flags, in the order the program made them; trace+win adds the
+// windows' destruction. The harness starts the sound server, the recorder and
+// each traced run through the host's shell (Wine runs a Unix program when asked
+// to), and ends every one of them.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness.h"
+
+namespace e2e {
+
+using Tick = double;  // GetTickCount64 milliseconds, the clock of Wine's +timestamp too
+
+Tick Now();
+
+// The test's paths are ASCII, which every ANSI code page keeps as it is.
+std::string Narrow(const std::wstring& ascii);
+
+// A folder inside the Wine prefix, so the test run's cleanup finds whatever is
+// left in it; known by its Unix and its Windows path.
+struct HostFolder {
+  std::string Unix;
+  std::wstring Windows;
+  std::wstring File(const std::string& name) const;
+};
+std::optional<HostFolder> MakeHostFolder();
+
+class HostShell {
+ public:
+  explicit HostShell(HostFolder folder) : Where(std::move(folder)) {}
+  const HostFolder& Folder() const { return Where; }
+  // Starts a shell script on the host and returns at once: Wine hands back no
+  // process for a Unix program, so scripts say their end through files.
+  bool Spawn(const std::string& script) {
+    const std::string name = "step" + std::to_string(++Steps) + ".sh";
+    WriteBytes(Where.File(name), "export PATH=/usr/sbin:/usr/bin:/sbin:/bin\ncd " + Where.Unix + "\n" + script + "\n");
+    std::string command = "/bin/sh " + Where.Unix + "/" + name;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return false;
+    if (pi.hThread) ::CloseHandle(pi.hThread);
+    if (pi.hProcess) ::CloseHandle(pi.hProcess);
+    return true;
+  }
+  // Runs a script and waits for it: true when it ended with status 0 in time.
+  bool Run(const std::string& script, std::chrono::milliseconds timeout) {
+    const std::string done = "done" + std::to_string(Steps + 1);
+    if (!Spawn("(\n" + script + "\n) >>host.log 2>&1\necho $? >" + done + ".tmp && mv " + done + ".tmp " + done)) {
+      return false;
+    }
+    return WaitUntil([&] { return PathExists(Where.File(done)); }, timeout) &&
+           ReadBytes(Where.File(done)).starts_with("0");
+  }
+
+ private:
+  HostFolder Where;
+  int Steps = 0;
+};
+
+// PulseAudio with one null sink, started as root in a runtime folder of ours.
+// A Wine process finds it through PULSE_SERVER, whenever it starts: winepulse
+// looks for a server in each process as its audio starts, and falls back to
+// ALSA (no card here, so no wave device) when it finds none.
+struct SoundServer {
+  static bool Start(HostShell& shell) {
+    return shell.Run(
+        "mkdir -p -m 700 run\n"
+        "export XDG_RUNTIME_DIR=$PWD/run\n"
+        "timeout 20 pulseaudio --daemonize=yes --exit-idle-time=-1 -n --log-target=file:$PWD/pulseaudio.log "
+        "--load='module-null-sink sink_name=testsink' --load=module-native-protocol-unix || exit 1\n"
+        "cp run/pulse/pid pulseaudio.pid\n"
+        "timeout 10 pactl info >/dev/null",
+        40s);
+  }
+  static bool Stop(HostShell& shell) {
+    return shell.Run(
+        "[ -f pulseaudio.pid ] || exit 0\n"
+        "pid=$(cat pulseaudio.pid); kill $pid\n"
+        "for i in $(seq 50); do kill -0 $pid 2>/dev/null || { rm -f pulseaudio.pid; exit 0; }; sleep 0.1; done\n"
+        "kill -9 $pid; rm -f pulseaudio.pid",
+        15s);
+  }
+  static std::string Address(const HostShell& shell) { return "unix:" + shell.Folder().Unix + "/run/pulse/native"; }
+};
+
+// A stretch of sound in a recording, from its first to its last audible moment.
+struct Segment {
+  Tick Begin;
+  Tick End;
+};
+
+// What the null sink played, recorded from its monitor at 8 kHz mono. A watcher
+// notes how fast the file grows, which ties each sample to the tick it sounded.
+class Recording {
+ public:
+  static constexpr double BytesPerMs = 16.0;         // 8000 samples of 2 bytes a second
+  static constexpr std::size_t WindowSamples = 160;  // 20 ms
+  static constexpr double Audible = 500.0;  // RMS of 16-bit samples; the test tones are near 11000, silence is 0
+
+  Recording(HostShell& shell, const std::string& name);
+  Recording(const Recording&) = delete;
+  Recording& operator=(const Recording&) = delete;
+  ~Recording() { Stop(); }
+
+  bool WaitRunning() {
+    return Started && WaitUntil(
+                          [&] {
+                            std::lock_guard lock(Mutex);
+                            return Anchor < 1e300;
+                          },
+                          15s);
+  }
+  void Stop() {
+    if (Stopping.exchange(true)) return;
+    Watcher.join();
+    Shell.Run("[ -f " + Name + ".pid ] && kill $(cat " + Name + ".pid); rm -f " + Name + ".pid; exit 0", 10s);
+  }
+  // The audible stretches from `from` on, with gaps under 150 ms closed.
+  std::vector<Segment> Segments(Tick from) const {
+    const std::string bytes = ReadBytes(Shell.Folder().File(Name + ".raw"));
+    Tick anchor;
+    {
+      std::lock_guard lock(Mutex);
+      anchor = Anchor;
+    }
+    std::vector<Segment> segments;
+    const std::size_t samples = bytes.size() / 2;
+    for (std::size_t first = 0; first + WindowSamples <= samples; first += WindowSamples) {
+      double sum = 0;
+      for (std::size_t i = first; i < first + WindowSamples; ++i) {
+        const auto s = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                                 (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        sum += static_cast<double>(s) * s;
+      }
+      const Tick begin = anchor + static_cast<double>(first) / 8.0;
+      if (begin < from || std::sqrt(sum / WindowSamples) < Audible) continue;
+      const Tick end = begin + 20.0;
+      if (!segments.empty() && begin - segments.back().End < 150.0) {
+        segments.back().End = end;
+      } else {
+        segments.push_back({begin, end});
+      }
+    }
+    return segments;
+  }
+
+ private:
+  HostShell& Shell;
+  std::string Name;
+  bool Started = false;
+  std::atomic<bool> Stopping = false;
+  mutable std::mutex Mutex;
+  Tick Anchor = 1e308;  // the tick of the recording's first sample, at the latest
+  std::thread Watcher;
+};
+
+// One line of Wine's trace of a run.
+struct TraceEvent {
+  enum Kind { Mci, MciResult, Sound, Devices, Show, Destroy } What;
+  Tick At;
+  std::string Text;  // the command, the reply, or "name"/"" for a sound
+  long long Value;   // reply length, result code, PlaySound flags, device count
+};
+std::vector<TraceEvent> ReadTrace(const std::wstring& file);
+
+// Wine opens a device by itself, with a reply of 6 characters, when a command
+// names one that is not open; the program never sends "wait".
+bool WinesOwn(const TraceEvent& e);
+
+// The program's MCI commands as "text|reply length".
+std::vector<std::string> ProgramCommands(const std::vector<TraceEvent>& events);
+
+// One run of the saver, started from the host's shell so that its trace goes
+// to a file of its own.
+class MusicRun {
+ public:
+  // channels: WINEDEBUG for the saver; pulseServer: where its audio goes.
+  MusicRun(HostShell& shell, const AppFolder& app, const std::string& pulseServer, const std::string& channels);
+  bool ShowsTenBalls() {
+    if (!Process || !Process->Started() ||
+        !WaitUntil([&] { return Process->VisibleWindows().size() == 10 || Process->Exited(); }, 20s) ||
+        Process->Exited()) {
+      return false;
+    }
+    for (HWND hwnd : Process->Windows()) {
+      // Wine's trace writes a handle as 0x and its hex digits.
+      char text[32];
+      std::snprintf(text, sizeof text, "0x%llx",
+                    static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(hwnd)));
+      Balls.insert(text);
+    }
+    return true;
+  }
+  // The first destruction of one of the run's windows.
+  std::vector<TraceEvent>::const_iterator FirstBallDestroyed(const std::vector<TraceEvent>& events) const {
+    return std::find_if(events.begin(), events.end(),
+                        [&](auto& e) { return e.What == TraceEvent::Destroy && Balls.contains(e.Text); });
+  }
+  // Whether the music started (its first command or sound) before any ball was shown.
+  bool MusicStartsBeforeTheBallsShow(const std::vector<TraceEvent>& events) const {
+    const auto shown = std::find_if(events.begin(), events.end(),
+                                    [&](auto& e) { return e.What == TraceEvent::Show && Balls.contains(e.Text); });
+    return shown != events.end() && std::any_of(events.begin(), shown, [](auto& e) {
+             return (e.What == TraceEvent::Mci && !WinesOwn(e)) || e.What == TraceEvent::Sound;
+           });
+  }
+  // Escape, as a user ends the run; true when it ended cleanly within 3 s.
+  bool End() {
+    EndedAt = Now();
+    PressEscape();
+    return Process->WaitForExit(3s) && Process->ExitCode() == 0 && Process->Windows().empty();
+  }
+  std::vector<TraceEvent> Trace() const { return ReadTrace(Shell.Folder().File(Name + ".log")); }
+  SaverProcess& Saver() { return *Process; }
+
+  Tick StartedAt = 0;
+  Tick EndedAt = 0;
+
+ private:
+  HostShell& Shell;
+  std::string Name;
+  std::optional<SaverProcess> Process;
+  std::set<std::string> Balls;  // the run's windows as the trace names them
+  static inline int Runs = 0;
+};
+
+inline constexpr char TraceChannels[] = "+timestamp,trace+mci,trace+winmm,trace+win";
+inline constexpr double Mp3Seconds = 1.5;
+inline constexpr double WavSeconds = 1.0;
+
+// The sound server and the test tones for a whole suite, and a folder of the
+// saver's own with its settings and music.
+class SoundStage {
+ public:
+  // False when not under Wine with a Unix prefix.
+  bool Open();
+  // False when the sound server did not stop.
+  bool Close();
+  bool Ready() const { return ServerUp && TonesMade; }
+  HostShell& Shell() { return *HostSide; }
+  std::string Server() const { return SoundServer::Address(*HostSide); }
+  // The tone (tone.mp3, loop.wav) copied into a folder whose name and file name
+  // hold spaces; its ANSI path, empty when it could not be copied.
+  std::string PlaceMusic(const AppFolder& app, const char* made, const wchar_t* as) const;
+
+  bool ServerUp = false;
+  bool TonesMade = false;
+
+ private:
+  std::optional<HostShell> HostSide;
+};
+
+// Orbisette.ini with the five keys as the dialog writes them.
+void WriteSettings(const AppFolder& app, std::int16_t kind, const std::string& file, std::int16_t repeat = 0,
+                   int speed = 15);
+
+}  // namespace e2e
