@@ -19,9 +19,10 @@ while IFS= read -r hit; do
   fi
 done < <(grep -rHo '#include "[a-z_]*/[a-z_0-9]*\.h"' src)
 [ $upward -eq 0 ] && echo "layers: no include runs upwards or across (platform; settings, layered, preview; music, dialog; saver; startup)"
+command -v clang-tidy >/dev/null || { echo "clang-tidy is missing: tools/install-deps.sh installs it" >&2; exit 1; }
 files=("$@")
 [ ${#files[@]} -gt 0 ] || mapfile -t files < <(find src tools -name '*.cpp' | sort)
-mingw_lib=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
+mingw_lib=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")  # its C++ headers
 native=(-std=c++20 -Isrc -Itests/unit)
 win32=(-std=c++20 -Isrc -Itests/e2e -Ibuild/mingw/generated --target=x86_64-w64-mingw32 -nostdinc++
        -isystem "$mingw_lib/include/c++" -isystem "$mingw_lib/include/c++/x86_64-w64-mingw32"
