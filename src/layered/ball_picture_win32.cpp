@@ -12,24 +12,20 @@
 namespace orbisette {
 namespace {
 
-// The file's first bytes, fewer when it is shorter; none when it cannot be read
-// (the decoder then fails on it as well).
-std::span<const std::uint8_t> ReadHead(const std::wstring& path, std::array<std::uint8_t, PngHeadLength>& buffer) {
-  const unique_handle file(
-      NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  DWORD got = 0;
-  if (!file || !::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return {};
-  return std::span<const std::uint8_t>(buffer.data(), got);
-}
-
-// The size the file's headers declare, read through one handle.
+// The size the file's headers declare, read through one handle; none for a PNG
+// whose header the head check refuses. A file that cannot be read gives no
+// bytes, and the codecs then fail on it as well.
 DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
   const unique_handle file(
       NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  return DeclaredSizeOf(
-      [&](std::uint64_t offset, std::span<std::uint8_t> into) { return ReadFileAt(file.get(), offset, into); });
+  const ReadBytesAt read = [&](std::uint64_t offset, std::span<std::uint8_t> into) {
+    return ReadFileAt(file.get(), offset, into);
+  };
+  std::array<std::uint8_t, PngHeadLength> head{};
+  const std::span<const std::uint8_t> first(head.data(), read(0, head));
+  if (CheckPictureHead(first) == PictureCheck::Refuse) return {true, std::nullopt};
+  return DeclaredSizeOf(read);
 }
 
 }  // namespace
@@ -37,8 +33,6 @@ DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
 gdiplus::Image* BallPicture::Image() noexcept {
   if (Tried) return Picture.get();
   Tried = true;
-  std::array<std::uint8_t, PngHeadLength> head{};
-  if (CheckPictureHead(ReadHead(Path, head)) == PictureCheck::Refuse) return nullptr;
   // Every format's size as declared, before the decoder sees the file: read
   // here where its decoder would take the whole picture in at once, asked of
   // the platform's codecs for the others.

@@ -38,7 +38,7 @@ std::optional<PictureSize> DibSize(Bytes b) {
   return PictureSize{Magnitude(Le32(b, 4)), Magnitude(Le32(b, 8))};
 }
 
-std::optional<PictureSize> JpegSize(const ReadPictureAt& read) {
+std::optional<PictureSize> JpegSize(const ReadBytesAt& read) {
   std::uint64_t at = 2;
   for (int step = 0; step < MostSteps; ++step) {
     std::array<std::uint8_t, 9> s{};
@@ -61,7 +61,7 @@ std::optional<PictureSize> JpegSize(const ReadPictureAt& read) {
 }
 
 // The logical screen and every image in the file, for the decoder keeps each.
-std::optional<PictureSize> GifSize(const ReadPictureAt& read) {
+std::optional<PictureSize> GifSize(const ReadBytesAt& read) {
   std::array<std::uint8_t, 13> screen{};
   if (read(0, screen) != screen.size()) return std::nullopt;
   PictureSize size{Le16(screen, 6), Le16(screen, 8)};
@@ -93,7 +93,7 @@ std::optional<PictureSize> GifSize(const ReadPictureAt& read) {
 }
 
 // Every image in the directory, each by its own header (an embedded PNG or DIB).
-std::optional<PictureSize> IconSize(const ReadPictureAt& read) {
+std::optional<PictureSize> IconSize(const ReadBytesAt& read) {
   std::array<std::uint8_t, 6> directory{};
   if (read(0, directory) != directory.size() || Le16(directory, 4) == 0) return std::nullopt;
   std::optional<PictureSize> size;
@@ -114,7 +114,7 @@ std::optional<PictureSize> IconSize(const ReadPictureAt& read) {
 
 }  // namespace
 
-DeclaredSize DeclaredSizeOf(const ReadPictureAt& read) {
+DeclaredSize DeclaredSizeOf(const ReadBytesAt& read) {
   std::array<std::uint8_t, 32> head{};
   const Bytes b(head.data(), read(0, head));
   if (Starts(b, "\x89PNG")) return {true, PngSizeOf(b)};

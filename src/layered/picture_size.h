@@ -5,19 +5,13 @@
 // it before anyone can ask its size. Portable.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <span>
 
 #include "layered/picture_head.h"
+#include "platform/read_at.h"
 
 namespace orbisette {
-
-// Up to into.size() bytes of the file from offset (fewer at its end); returns
-// how many were read.
-using ReadPictureAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> into)>;
 
 struct DeclaredSize {
   bool KnownFormat = false;  // PNG, JPEG, BMP, GIF or ICO by its first bytes
@@ -25,6 +19,6 @@ struct DeclaredSize {
   // format's headers do not say (cut short, broken).
   std::optional<PictureSize> Size;
 };
-DeclaredSize DeclaredSizeOf(const ReadPictureAt& read);
+DeclaredSize DeclaredSizeOf(const ReadBytesAt& read);
 
 }  // namespace orbisette

@@ -48,7 +48,7 @@ bool Agrees(const WaveFormat& f) {
 
 }  // namespace
 
-bool IsPlayableWave(std::uint64_t fileSize, const ReadWaveAt& read) {
+bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read) {
   std::array<std::uint8_t, 12> riff{};
   if (read(0, riff) != riff.size() || !IdAt(riff, 0, "RIFF") || !IdAt(riff, 8, "WAVE")) return false;
 

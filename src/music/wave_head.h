@@ -6,16 +6,11 @@
 // Portable.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <span>
+
+#include "platform/read_at.h"
 
 namespace orbisette {
-
-// Up to into.size() bytes of the file from offset (fewer at its end); returns
-// how many were read.
-using ReadWaveAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> into)>;
 
 // Highest sample rate a WAV may declare; professional recorders stop at 768 kHz.
 inline constexpr std::uint32_t LargestWaveRate = 768000;
@@ -25,6 +20,6 @@ inline constexpr std::uint32_t LargestWaveRate = 768000;
 // not 0; for PCM and float samples, block align = channels x bytes per sample
 // and bytes per second = rate x block align), and whose data chunk holds at
 // least one block and lies wholly inside the file.
-bool IsPlayableWave(std::uint64_t fileSize, const ReadWaveAt& read);
+bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read);
 
 }  // namespace orbisette

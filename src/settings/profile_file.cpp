@@ -405,9 +405,7 @@ bool IsTemporaryPathFor(const std::filesystem::path& file, const std::filesystem
 
 std::string ReadIniValue(FileStore& store, std::string_view section, std::string_view key,
                          const std::filesystem::path& file) {
-  FileStore::ReadResult read = store.Read(file);
-  if (read.Status != FileStore::ReadStatus::Ok) return {};
-  return ReadProfileValue(read.Bytes, section, key, store.Codec());
+  return IniSectionReader(store, section, file)(key);
 }
 
 std::function<std::string(std::string_view key)> IniSectionReader(FileStore& store, std::string_view section,

@@ -99,8 +99,8 @@ std::string ReadIniValue(FileStore& store, std::string_view section, std::string
                          const std::filesystem::path& file);
 
 // Reads the file once and answers, for each key of section asked afterwards,
-// what ReadIniValue would: a large file is read and parsed once for all its
-// keys, not once per key. store must outlive the reader.
+// its value as ReadIniValue gives it: a large file is read and parsed once for
+// all its keys, not once per key. store must outlive the reader.
 std::function<std::string(std::string_view key)> IniSectionReader(FileStore& store, std::string_view section,
                                                                   const std::filesystem::path& file);
 

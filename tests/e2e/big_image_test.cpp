@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "file_bytes.h"
 #include "harness.h"
 
 namespace e2e {
@@ -25,12 +26,8 @@ std::vector<HWND> BallWindows(const SaverProcess& run) {
   return balls;
 }
 
-std::string Le(std::uint32_t v, int bytes) {
-  std::string out;
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
-  return out;
-}
-std::string Be16(std::uint32_t v) { return {static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)}; }
+using orbisette::Be16;
+using orbisette::Le;
 
 // A BMP: its 32-bit pixels when small, else an 8-bit run-length picture of one end-of-bitmap code.
 std::string Bmp(std::uint32_t width, std::uint32_t height) {

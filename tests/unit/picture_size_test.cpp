@@ -9,15 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
+
 namespace orbisette {
 namespace {
 
-std::string Le(std::uint32_t v, int bytes) {
-  std::string out;
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
-  return out;
-}
-std::string Be16(std::uint32_t v) { return {static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)}; }
 std::string Bmp(const std::string& header) { return "BM" + std::string(12, '\0') + header; }
 std::string Dib(std::int32_t width, std::int32_t height) {
   return Le(40, 4) + Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(32, 2) + std::string(24, '\0');

@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <string>
 
+#include "file_bytes.h"
 #include "music/wave_head.h"
 
 namespace orbisette {
 namespace {
 
-std::string Le(std::uint64_t v, int bytes) {
-  std::string out;
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
-  return out;
-}
 // A chunk whose length field says declared (its body's own length when 0).
 std::string Chunk(const char* id, const std::string& body, std::uint32_t declared = 0) {
   return id + Le(declared ? declared : body.size(), 4) + body;
