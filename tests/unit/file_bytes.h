@@ -1,6 +1,5 @@
-// The fields of the file headers the tests build: RIFF, BMP, GIF and icon
-// numbers least significant byte first, JPEG and PNG numbers most significant
-// byte first.
+// The numbers in the file headers the tests build: least significant byte
+// first (RIFF, BMP, GIF, icons; 0 past the eighth byte) or most (JPEG, PNG).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +7,6 @@
 
 namespace orbisette {
 
-// v in bytes bytes, least significant first; bytes past the eighth are 0.
 inline std::string Le(std::uint64_t v, int bytes) {
   std::string out;
   for (int i = 0; i < bytes; ++i) out += static_cast<char>(i < 8 ? v >> (8 * i) & 0xFF : 0);

@@ -6,13 +6,8 @@
 namespace orbisette {
 namespace {
 
-struct CountingStore final : MemoryStore {
-  int Reads = 0;
-  ReadResult Read(const std::filesystem::path& file) override { return ++Reads, MemoryStore::Read(file); }
-};
-
 TEST(IniSectionReader, LoadsTheSettingsFromOneRead) {
-  CountingStore store;
+  MemoryStore store;
   store.Files["a.ini"] = "[Section]\r\n" + std::string(KeyMoveSpeed) + "= 30\r\n" + std::string(KeyRebound) + "=0\r\n";
   Settings s;
   LoadSettings(s, {IniSectionReader(store, SettingsSection, "a.ini"), [](const std::string&) { return true; }, '.'});

@@ -27,8 +27,10 @@ class MemoryStore : public FileStore {
   bool ReplaceFails = false;
   std::uint32_t Pid = 4242;
   std::vector<std::filesystem::path> Written;  // every file written, in order
+  int Reads = 0;                               // every read, counted
 
   ReadResult Read(const std::filesystem::path& file) override {
+    ++Reads;
     if (Unreadable == file) return {ReadStatus::Failed, {}};
     auto it = Files.find(file);
     if (it == Files.end()) return {ReadStatus::Missing, {}};
