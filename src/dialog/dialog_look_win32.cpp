@@ -53,14 +53,14 @@ void DrawFrames(HDC dc, std::span<const RECT> frames) {
 
 }  // namespace
 
-std::optional<Backdrop> DrawBackdrop(int width, int height, RECT panel, std::span<const RECT> frames,
-                                     double twipsPerPixelY) {
-  if (width <= 0 || height <= 0) return std::nullopt;
+std::unique_ptr<Backdrop> DrawBackdrop(int width, int height, RECT panel, std::span<const RECT> frames,
+                                       double twipsPerPixelY) {
+  if (width <= 0 || height <= 0) return nullptr;
   void* bits = nullptr;
   const ScopedGetDC screen(nullptr);
   unique_hbitmap bitmap = TopDownBitmap(screen.get(), width, height, bits);
   unique_hdc dc(::CreateCompatibleDC(screen.get()));
-  if (!bitmap || !bits || !dc) return std::nullopt;
+  if (!bitmap || !bits || !dc) return nullptr;
 
   // The form's gradient, then the panel's inside its sunken edge.
   auto* pixels = static_cast<std::uint32_t*>(bits);
@@ -73,7 +73,7 @@ std::optional<Backdrop> DrawBackdrop(int width, int height, RECT panel, std::spa
   DrawFrames(dc.get(), frames);
   ::GdiFlush();
   unique_hbrush brush(::CreatePatternBrush(bitmap.get()));
-  return Backdrop{std::move(dc), std::move(bitmap), std::move(selection), std::move(brush)};
+  return std::make_unique<Backdrop>(Backdrop{std::move(dc), std::move(bitmap), std::move(selection), std::move(brush)});
 }
 
 void PaintMark(const DRAWITEMSTRUCT& item, HWND dialog, const Backdrop& backdrop, HBITMAP picture) {

@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include <optional>
+#include <memory>
 #include <span>
 
 #include "dialog/dialog_look.h"
@@ -27,8 +27,8 @@ struct Backdrop {
 
 // The backdrop for a client area of width x height pixels; empty for an empty
 // area or when the system gives no bitmap.
-std::optional<Backdrop> DrawBackdrop(int width, int height, RECT panel, std::span<const RECT> frames,
-                                     double twipsPerPixelY);
+std::unique_ptr<Backdrop> DrawBackdrop(int width, int height, RECT panel, std::span<const RECT> frames,
+                                       double twipsPerPixelY);
 
 // An owner-drawn mark of the dialog: the backdrop under it, its 12 x 12
 // picture at the top-left, and the focus rectangle when it has the focus.

@@ -230,11 +230,10 @@ void SettingsDialogForm::RedrawBackdrop(int width, int height) {
   for (const DialogControl& row : DialogControls()) {
     if (row.Kind == ControlKind::Frame) frames.push_back(PlaceOf(row, PerPixel));
   }
-  std::optional<Backdrop> drawn =
+  std::unique_ptr<Backdrop> drawn =
       DrawBackdrop(width, height, PlaceOf(ControlRow(Pic_C_0), PerPixel), frames, PerPixel.Y);
   if (!drawn) return;
-  Background.reset();  // the old image goes back out of the old DC first
-  Background = std::move(drawn);
+  Background = std::move(drawn);  // the old one goes whole: its image back out of its DC first
   ::InvalidateRect(Handle(), nullptr, FALSE);
   for (HWND control : Controls) {
     if (control) ::InvalidateRect(control, nullptr, TRUE);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,8 +78,8 @@ class SettingsDialogForm : public Window {
   unique_hfont CaptionFont;
   unique_hbitmap MarkOff;
   unique_hbitmap MarkOn;
-  std::optional<Backdrop> Background;  // drawn for the client area's size
-  PixelPoint ZoomPointAtLoad;          // where the cursor was at load: both animations use it
+  std::unique_ptr<Backdrop> Background;  // drawn for the client area's size
+  PixelPoint ZoomPointAtLoad;            // where the cursor was at load: both animations use it
   HWND LastFocus = nullptr;
   bool Closing = false;
   bool Busy = false;  // the hourglass while the browser starts
