@@ -1,15 +1,17 @@
 #!/bin/bash
-# Installs what building and testing Orbisette needs on Debian 12: the native
+# Installs what building and testing Orbisette needs on Debian 12 or 13: the native
 # toolchain with clang-format and clang-tidy, the test libraries, MinGW-w64,
 # Wine, a virtual X display, the Japanese locale for the code page 932 checks,
 # and for the music tests a sound server with a null sink, its recorder (parec)
-# and the tools that make the test tones. Safe to run again.
+# and the tools that make the test tones (and for Wine 10, GStreamer's plugins,
+# through which it plays MP3). Safe to run again.
 set -euo pipefail
 packages=(
   cmake g++ make clang-format clang-tidy googletest libgtest-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
   pulseaudio pulseaudio-utils sox lame
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # Wine 10 plays MP3 through GStreamer
   clang libclang-rt-dev  # the fuzz targets: clang with libFuzzer and the sanitizers
 )
 sudo=""
