@@ -3,10 +3,10 @@
 // recorded from its monitor (parec), so a test sees when music really sounded
 // and when it fell silent. Wine's own trace (WINEDEBUG=trace+mci,trace+winmm)
 // shows every MCI command string with its reply length and every PlaySound call
-// with its flags, in the order the program made them; trace+win adds the
-// windows' destruction. The harness starts the sound server, the recorder and
-// each traced run through the host's shell (Wine runs a Unix program when asked
-// to), and ends every one of them.
+// with its flags, in the order the program made them. The run's windows are
+// watched from the harness itself (WindowWatch). The harness starts the sound
+// server, the recorder and each traced run through the host's shell (Wine runs
+// a Unix program when asked to), and ends every one of them.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -174,12 +175,49 @@ class Recording {
 
 // One line of Wine's trace of a run.
 struct TraceEvent {
-  enum Kind { Mci, MciResult, Sound, Devices, Show, Destroy } What;
+  enum Kind { Mci, MciResult, Sound, Devices } What;
   Tick At;
   std::string Text;  // the command, the reply, or "name"/"" for a sound
   long long Value;   // reply length, result code, PlaySound flags, device count
 };
-std::vector<TraceEvent> ReadTrace(const std::wstring& file);
+// The events, and the lines of the mci and winmm channels in no form the
+// parser knows: the trace of a Wine whose lines it has not learnt.
+struct RunTrace {
+  std::vector<TraceEvent> Events;
+  std::vector<std::string> Unknown;
+};
+RunTrace ReadTrace(const std::wstring& file);
+
+// The run's windows as the host sees them come and go. An out-of-context
+// WinEvent hook gives the moment each was shown and destroyed where the
+// platform sends those events (Wine 8 sends neither); a poll every millisecond
+// gives a moment no earlier than the real one everywhere. Each window's moment
+// is the earlier of the two, on the clock of Wine's +timestamp.
+class WindowWatch {
+ public:
+  WindowWatch();
+  WindowWatch(const WindowWatch&) = delete;
+  WindowWatch& operator=(const WindowWatch&) = delete;
+  ~WindowWatch();
+  void Follow(DWORD processId) { Process = processId; }
+  // The first moment one of these windows was seen shown, or gone; 0 for none.
+  Tick FirstShown(const std::set<HWND>& windows) const { return First(Shown, windows); }
+  Tick FirstGone(const std::set<HWND>& windows) const { return First(Gone, windows); }
+
+ private:
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD time);
+  void Note(std::map<HWND, Tick>& moments, HWND hwnd, Tick at);
+  void Poll();
+  Tick First(const std::map<HWND, Tick>& moments, const std::set<HWND>& windows) const;
+
+  std::atomic<DWORD> Process = 0;
+  std::atomic<DWORD> ThreadId = 0;
+  mutable std::mutex Mutex;
+  std::map<HWND, Tick> Shown, Gone;
+  unsigned Polls = 0;
+  std::thread Watcher;
+  static inline WindowWatch* Current = nullptr;  // the hook's callback has no context of its own
+};
 
 // Wine opens a device by itself, with a reply of 6 characters, when a command
 // names one that is not open; the program never sends "wait".
@@ -200,26 +238,17 @@ class MusicRun {
         Process->Exited()) {
       return false;
     }
-    for (HWND hwnd : Process->Windows()) {
-      // Wine's trace writes a handle as 0x and its hex digits.
-      char text[32];
-      std::snprintf(text, sizeof text, "0x%llx",
-                    static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(hwnd)));
-      Balls.insert(text);
-    }
+    for (HWND hwnd : Process->Windows()) Balls.insert(hwnd);
     return true;
   }
-  // The first destruction of one of the run's windows.
-  std::vector<TraceEvent>::const_iterator FirstBallDestroyed(const std::vector<TraceEvent>& events) const {
-    return std::find_if(events.begin(), events.end(),
-                        [&](auto& e) { return e.What == TraceEvent::Destroy && Balls.contains(e.Text); });
-  }
+  // When the first of the run's windows was shown, and when the first went.
+  Tick BallsShown() const { return Windows.FirstShown(Balls); }
+  Tick FirstBallGone() const { return Windows.FirstGone(Balls); }
   // Whether the music started (its first command or sound) before any ball was shown.
   bool MusicStartsBeforeTheBallsShow(const std::vector<TraceEvent>& events) const {
-    const auto shown = std::find_if(events.begin(), events.end(),
-                                    [&](auto& e) { return e.What == TraceEvent::Show && Balls.contains(e.Text); });
-    return shown != events.end() && std::any_of(events.begin(), shown, [](auto& e) {
-             return (e.What == TraceEvent::Mci && !WinesOwn(e)) || e.What == TraceEvent::Sound;
+    const Tick shown = BallsShown();
+    return shown > 0 && std::any_of(events.begin(), events.end(), [&](auto& e) {
+             return ((e.What == TraceEvent::Mci && !WinesOwn(e)) || e.What == TraceEvent::Sound) && e.At <= shown;
            });
   }
   // Escape, as a user ends the run; true when it ended cleanly within 3 s.
@@ -228,7 +257,8 @@ class MusicRun {
     PressEscape();
     return Process->WaitForExit(3s) && Process->ExitCode() == 0 && Process->Windows().empty();
   }
-  std::vector<TraceEvent> Trace() const { return ReadTrace(Shell.Folder().File(Name + ".log")); }
+  // The trace's events; a line in a form the parser does not know fails the test.
+  std::vector<TraceEvent> Trace();
   SaverProcess& Saver() { return *Process; }
 
   Tick StartedAt = 0;
@@ -237,12 +267,14 @@ class MusicRun {
  private:
   HostShell& Shell;
   std::string Name;
+  WindowWatch Windows;  // watching before the process starts
   std::optional<SaverProcess> Process;
-  std::set<std::string> Balls;  // the run's windows as the trace names them
+  std::set<HWND> Balls;
+  bool UnknownSaid = false;
   static inline int Runs = 0;
 };
 
-inline constexpr char TraceChannels[] = "+timestamp,trace+mci,trace+winmm,trace+win";
+inline constexpr char TraceChannels[] = "+timestamp,trace+mci,trace+winmm";
 inline constexpr double Mp3Seconds = 1.5;
 inline constexpr double WavSeconds = 1.0;
 
