@@ -176,12 +176,16 @@ class OpenDialog {
   }
   bool Enabled(ControlId id) const { return ::IsWindowEnabled(Control(id)); }
   int SpeedBar() const { return static_cast<int>(::SendMessageW(Control(VS_Fast), SBM_GETPOS, 0, 0)); }
-  // On when the inside of the box shows blue, once its right border (which the
-  // focus rectangle leaves alone) is drawn.
-  bool MarkOn(ControlId id) const {
+  // Waits until the mark shows on (the inside of the box blue) or off, with its
+  // right border (which the focus rectangle leaves alone) drawn; true when it does.
+  bool MarkShows(ControlId id, bool on) const {
     const RECT r = Place(id);
-    WaitUntil([&] { return ScreenPixel(OnScreen(r.left + 11, r.top + 6)) == Colour{64, 64, 72}; }, Settle);
-    return ScreenPixel(OnScreen(r.left + 6, r.top + 6)) == Colour{0, 0, 255};
+    return WaitUntil(
+        [&] {
+          return ScreenPixel(OnScreen(r.left + 11, r.top + 6)) == Colour{64, 64, 72} &&
+                 (ScreenPixel(OnScreen(r.left + 6, r.top + 6)) == Colour{0, 0, 255}) == on;
+        },
+        Settle);
   }
   // The control with the keyboard focus (the combo's field counts as the combo).
   std::optional<ControlId> Focus() const {
@@ -265,9 +269,9 @@ TEST_F(Dialog, OpensWithEveryControlInPlaceShowingTheSettings) {
     if (!c.File.empty()) WriteBytes(Ini(), "[Section]\r\n" + c.File);
     OpenDialog dialog(App);
     ASSERT_TRUE(dialog.Shown());
-    EXPECT_EQ((std::array{dialog.MarkOn(Img_BGM_0), dialog.MarkOn(Img_BGM_1), dialog.MarkOn(Img_BGM_2),
-                          dialog.MarkOn(Img_Hanpatu)}),
-              c.Marks);
+    for (std::size_t k = 0; k < c.Marks.size(); ++k) {
+      EXPECT_TRUE(dialog.MarkShows(std::array{Img_BGM_0, Img_BGM_1, Img_BGM_2, Img_Hanpatu}[k], c.Marks[k])) << k;
+    }
     EXPECT_EQ((std::array{dialog.Enabled(BGM_Repeat), dialog.Enabled(Cmd_BGM), dialog.Enabled(Cmd_Etc)}),
               (std::array{c.RepeatEnabled, c.PickerEnabled, false}))
         << "no web page configured: no dead link";
@@ -309,25 +313,30 @@ TEST_F(Dialog, ItsPlaceCaptionsAndGradientsOnTheScreen) {
     ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry));
     EXPECT_STREQ(entry, text);
   }
-  ASSERT_TRUE(dialog.MarkOn(Img_BGM_0));  // painted by now
+  ASSERT_TRUE(dialog.MarkShows(Img_BGM_0, true));  // painted by now
   // The form's rows at x 5, left of the panel; the panel's at x 10 inside its edge at (14, 18).
   const std::pair<POINT, Colour> rows[] = {
       {{5, 0}, {0, 0, 30}},     {{5, 122}, {220, 220, 250}},  {{5, 243}, {3, 3, 33}},     // 3645 of 3660 twips
       {{24, 18}, {30, 30, 30}}, {{24, 100}, {250, 250, 250}}, {{24, 182}, {34, 34, 34}},  // 2460 of 2475
   };
-  for (const auto& [p, colour] : rows) EXPECT_EQ(ScreenPixel(dialog.OnScreen(p.x, p.y)), colour) << p.x << "," << p.y;
-  // Every caption's text starts at its label's left edge.
-  for (const DesignRow& row : Design) {
-    if (!*row.Caption || row.Id == Cmd_BGM || row.Id == Cmd_Etc || row.Id == Cmd_Set || row.Id == Cmd_Can) continue;
-    const RECT r = row.Place;
-    int ink = 0;
-    for (int x = r.left + 1; x < r.left + 4 && !ink; ++x) {
-      for (int y = r.top + 1; y < r.bottom - 1 && !ink; ++y) {
+  for (const auto& [p, colour] : rows) {
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(dialog.OnScreen(p.x, p.y)) == colour; }, Settle))
+        << p.x << "," << p.y;
+  }
+  // Every caption's text starts at its label's left edge, once the label has painted.
+  auto inkAtLeftEdge = [&](const RECT& r) {
+    for (int x = r.left + 1; x < r.left + 4; ++x) {
+      for (int y = r.top + 1; y < r.bottom - 1; ++y) {
         const Colour c = ScreenPixel(dialog.OnScreen(x, y));
-        if (c[0] + c[1] + c[2] < 150) ink = x;
+        if (c[0] + c[1] + c[2] < 150) return true;
       }
     }
-    EXPECT_NE(ink, 0) << core::ControlRow(row.Id).Name << ": no text at its left edge";
+    return false;
+  };
+  for (const DesignRow& row : Design) {
+    if (!*row.Caption || row.Id == Cmd_BGM || row.Id == Cmd_Etc || row.Id == Cmd_Set || row.Id == Cmd_Can) continue;
+    EXPECT_TRUE(WaitUntil([&] { return inkAtLeftEdge(row.Place); }, Settle))
+        << core::ControlRow(row.Id).Name << ": no text at its left edge";
   }
   dialog.Click(Cmd_Can);
   EXPECT_TRUE(dialog.Closes());
@@ -347,7 +356,7 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
        [](D d) {
          d.Press(lbl_BGM_1, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
          EXPECT_TRUE(WaitUntil([&] { return d.Enabled(BGM_Repeat); }, Settle));
-         EXPECT_TRUE(d.MarkOn(Img_BGM_1));
+         EXPECT_TRUE(d.MarkShows(Img_BGM_1, true));
          d.Type(L"7");
          EXPECT_TRUE(WaitUntil([&] { return d.Text(BGM_Repeat) == L"7"; }, Settle));
        },
@@ -364,17 +373,17 @@ TEST_F(Dialog, WhatEachWayOutLeavesInTheFile) {
          const RECT bar = OpenDialog::Place(VS_Fast);
          d.PressAt(bar.left + 5, bar.bottom - 4, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
          EXPECT_TRUE(WaitUntil([&] { return d.Text(lbl_Fast) == L"43" && d.SpeedBar() == 43; }, Settle));
-         EXPECT_FALSE(d.MarkOn(Img_Hanpatu));
+         EXPECT_TRUE(d.MarkShows(Img_Hanpatu, false));
        },
        [](D d) { d.Click(Cmd_Set); }, FiveKeyLines(" 2", " 0", "", " 43", " 0")},
       {"letters typed; rebound clicked on its mark, then its caption", FiveKeyLines(" 1", " 4", "", " 15", " 1"),
        [](D d) {
          d.Type(L"abc");
          d.Post(Img_Hanpatu, WM_LBUTTONDOWN, WM_LBUTTONUP);
-         EXPECT_TRUE(WaitUntil([&] { return !d.MarkOn(Img_Hanpatu); }, Settle));
+         EXPECT_TRUE(d.MarkShows(Img_Hanpatu, false));
          d.Post(lbl_Hanpatu, WM_LBUTTONDOWN, WM_LBUTTONUP);
          d.Post(Img_Hanpatu, WM_RBUTTONDOWN, WM_RBUTTONUP);  // the switch wants a click
-         EXPECT_TRUE(WaitUntil([&] { return d.MarkOn(Img_Hanpatu); }, Settle));
+         EXPECT_TRUE(d.MarkShows(Img_Hanpatu, true));
        },
        [](D d) { d.Click(Cmd_Set); }, FiveKeyLines(" 1", " 0", "", " 15", " 1")},
       {"Escape after changes", FiveKeyLines(" 0", " 0", "", " 15", " 1"),
@@ -414,8 +423,8 @@ TEST_F(Dialog, TheKeyboardReachesEveryControl) {
     if (key) PressKey(key);
   }
   EXPECT_TRUE(WaitUntil([&] { return dialog.Text(lbl_Fast) == L"60"; }, Settle));
-  EXPECT_FALSE(dialog.MarkOn(Img_Hanpatu));
-  EXPECT_TRUE(dialog.MarkOn(Img_BGM_0));
+  EXPECT_TRUE(dialog.MarkShows(Img_Hanpatu, false));
+  EXPECT_TRUE(dialog.MarkShows(Img_BGM_0, true));
   PressKey(VK_RETURN);  // on a mark: "設定"
   ASSERT_TRUE(dialog.Closes());
   EXPECT_EQ(ReadBytes(Ini()), "[Section]\r\n" + FiveKeyLines(" 0", " 0", "", " 60", " 0"));
@@ -498,7 +507,7 @@ TEST_F(Dialog, ASaveThatCannotBeWrittenSaysSoAndStaysOpen) {
     AnswerOk(box);
     EXPECT_FALSE(dialog.Process.WaitForExit(300ms)) << "the dialog stays open";
     EXPECT_EQ(dialog.Text(BGM_Repeat), c.Typed) << "with its values";
-    EXPECT_TRUE(dialog.MarkOn(Img_BGM_1));
+    EXPECT_TRUE(dialog.MarkShows(Img_BGM_1, true));
     dialog.Click(Cmd_Can);
     EXPECT_TRUE(dialog.Closes());
     lock.reset();
@@ -569,8 +578,8 @@ TEST(CodePage932Dialog, ShowsAndSavesAFileTheProfileFunctionsWrote) {
   ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());  // to the disk now
   OpenDialog dialog(app);
   ASSERT_TRUE(dialog.Shown());
-  EXPECT_TRUE(dialog.MarkOn(Img_BGM_2));
-  EXPECT_FALSE(dialog.MarkOn(Img_Hanpatu));
+  EXPECT_TRUE(dialog.MarkShows(Img_BGM_2, true));
+  EXPECT_TRUE(dialog.MarkShows(Img_Hanpatu, false));
   EXPECT_EQ(dialog.Text(lbl_Fname), app.File(L"音楽\\曲.mp3"));
   EXPECT_EQ((std::pair{dialog.Text(BGM_Repeat), dialog.SpeedBar()}), (std::pair{std::wstring(L"4"), 33}));
   dialog.Post(lbl_BGM_1, WM_RBUTTONDOWN, WM_RBUTTONUP);

@@ -106,8 +106,8 @@ TEST_F(Music, Mp3PlaysRestartsAfterItsEndAndStopsFirstAtTheEnd) {
       }
     }
     // The music stops after the user ended the run and before any window goes.
+    ASSERT_TRUE(WaitUntil([&] { return run.FirstBallGone() > 0; }, 2s)) << "no ball window seen to go";
     const Tick gone = run.FirstBallGone();
-    ASSERT_GT(gone, 0) << "no ball window seen to go";
     const auto close = std::find_if(events.begin(), events.end(), [](auto& e) { return e.Text == "close MP3Play"; });
     ASSERT_NE(close, events.end());
     EXPECT_LE(close->At, gone) << "a window went before the music stopped, run end at " << run.EndedAt - run.StartedAt;
@@ -155,8 +155,8 @@ TEST_F(Music, WavLoopsPastItsLengthAndFallsSilentAtTheEnd) {
     EXPECT_TRUE(run.MusicStartsBeforeTheBallsShow(events));
     EXPECT_EQ(sounds[1].Text, "") << "the stop names no sound";
     EXPECT_EQ(sounds[1].Value, 0);
+    ASSERT_TRUE(WaitUntil([&] { return run.FirstBallGone() > 0; }, 2s)) << "no ball window seen to go";
     const Tick gone = run.FirstBallGone();
-    ASSERT_GT(gone, 0) << "no ball window seen to go";
     EXPECT_LE(sounds[1].At, gone) << "a window went before the music stopped";
 
     const auto heard = recording.Segments(run.StartedAt);

@@ -114,9 +114,9 @@ TEST_F(Run, TheCursorRestsInTheBottomRightCorner) {
     MoveCursor(100, 100);
     ASSERT_NO_FATAL_FAILURE(Start(arguments));
     POINT p{};
-    ::GetCursorPos(&p);
-    EXPECT_EQ(p.x, Screen.Width - 1);
-    EXPECT_EQ(p.y, Screen.Height - 1);
+    EXPECT_TRUE(
+        WaitUntil([&] { return ::GetCursorPos(&p) && p.x == Screen.Width - 1 && p.y == Screen.Height - 1; }, 3s))
+        << p.x << "," << p.y;
     PressEscape();
     ASSERT_NO_FATAL_FAILURE(ExpectEndsWithin(3s));
   }
@@ -203,6 +203,7 @@ TEST(RunWithoutImage, EachWindowReportsItOnceAndTheRunGoesOn) {
           if (boxes == 0) {
             // The first as a user answers it: Enter, with the mouse left where it is.
             ::SetForegroundWindow(box.Hwnd);
+            EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == box.Hwnd; }, 5s));
             PressKey(VK_RETURN);
           } else {
             AnswerOk(box.Hwnd);
