@@ -10,6 +10,7 @@ packages=(
   cmake g++ make clang-format clang-tidy googletest libgtest-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+  e2fsprogs  # chattr: the tests make files and folders that cannot be written
   pulseaudio pulseaudio-utils sox lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # Wine 10 plays MP3 through GStreamer
   clang libclang-rt-dev  # the fuzz targets: clang with libFuzzer and the sanitizers
