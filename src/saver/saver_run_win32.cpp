@@ -21,6 +21,34 @@ void MoveTo(BallWindow& window, const BallState& ball, TwipsPerPixel perPixel) {
   if (const auto at = WindowPointOf(ball, perPixel)) window.Move(at->X, at->Y);
 }
 
+// The run's end may not wait on the platform: its MP3 player can hang in the
+// stop at the end (Wine 10's does at times), and the key that ended the run
+// must end the process all the same. While the end goes on, a guard ends the
+// process without its clean-up once EndWait has passed.
+class EndGuard {
+ public:
+  static constexpr DWORD EndWait = 1000;  // milliseconds; a whole end takes well under 100
+
+  EndGuard() : Done(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (Done) Watcher.reset(::CreateThread(nullptr, 0, Watch, Done.get(), 0, nullptr));
+  }
+  EndGuard(const EndGuard&) = delete;
+  EndGuard& operator=(const EndGuard&) = delete;
+  ~EndGuard() {
+    if (!Watcher) return;
+    ::SetEvent(Done.get());
+    ::WaitForSingleObject(Watcher.get(), INFINITE);
+  }
+
+ private:
+  static DWORD WINAPI Watch(void* done) {
+    if (::WaitForSingleObject(done, EndWait) == WAIT_TIMEOUT) ::TerminateProcess(::GetCurrentProcess(), 0);
+    return 0;
+  }
+  unique_handle Done;
+  unique_handle Watcher;
+};
+
 }  // namespace
 
 SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<void()> onEnded)
@@ -156,6 +184,7 @@ void SaverRun::AnimationTick() {
 void SaverRun::End() noexcept {
   if (Ending) return;
   Ending = true;
+  const EndGuard guard;
   Animation.Kill();
   FormQueryUnload();
   FormUnload();
