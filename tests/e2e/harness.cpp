@@ -60,6 +60,13 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+std::string WineVersion() {
+  using Version = const char*(CDECL*)();
+  const auto version = reinterpret_cast<Version>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+  return version ? version() : "";
+}
+
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void RemoveTree(const std::wstring& path) {

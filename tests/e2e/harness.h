@@ -35,6 +35,9 @@ double Median(std::vector<double> values);
 // A window handle as a command line gives it, in decimal.
 std::wstring HandleText(HWND hwnd);
 
+// The Wine the harness runs on ("8.0", "10.0"), empty on Windows.
+std::string WineVersion();
+
 bool PathExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "five_keys.h"
 #include "settings/settings.h"
@@ -88,119 +89,69 @@ Recording::Recording(HostShell& shell, const std::string& name) : Shell(shell), 
 
 namespace {
 
-// "<seconds>.<ms>:<pid>:<tid>:trace:<channel>:<function> <message>"; each
-// parser reads one function's message and says false when it cannot.
-using LineParser = bool (*)(const std::string& message, Tick at, std::vector<TraceEvent>& events);
+// The functions of the mci and winmm channels that Wine 8.0 and 10.0 trace in
+// these runs (the same in both) whose lines say nothing the tests read.
+constexpr std::string_view Unread =
+    " mci:mciGetDriverData mci:mciSetDriverData mci:mciLoadCommandResource mci:mciFreeCommandResource"
+    " mci:MCI_ParseOptArgs mci:MCI_LoadMciDriver mci:MCI_SetCommandTable mci:MCI_IsCommandTableValid"
+    " mci:MCI_GetCommandTable mci:MCI_Close winmm:DllMain winmm:MMDRV_Init winmm:MMDRV_InitPerType"
+    " winmm:MMDRV_Install winmm:MMDRV_Message winmm:MMDRV_GetNum winmm:MMDRV_Get winmm:MMDRV_GetByID"
+    " winmm:WINMM_StartDevicesThread winmm:WINMM_DevicesThreadProc winmm:WINMM_BeginPlaying winmm:WINMM_PrepareHeader"
+    " winmm:WINMM_UnprepareHeader winmm:WINMM_Reset winmm:WOD_PushData winmm:WOD_Close winmm:waveOutGetDevCapsW"
+    " winmm:midiOutGetDevCapsW winmm:waveOutOpen winmm:waveOutClose winmm:waveOutWrite winmm:waveOutPrepareHeader"
+    " winmm:waveOutUnprepareHeader winmm:waveOutReset winmm:proc_PlaySound winmm:PlaySound_Callback"
+    " winmm:get_mmioFromProfile ";
 
-// The program's command and its reply length, '(L"<command>", <buffer>, <length>, <callback>)';
-// the result, "=> 2/ <code> ..." with the reply as L"..." when there is one; and
-// three forms of Wine's own steps between them: the parsed verb and device, the
-// command's parameters, and the first result line.
-bool ParseMciSendString(const std::string& message, Tick at, std::vector<TraceEvent>& events) {
-  if (message.starts_with("verb=L\"") || message.starts_with("[") || message.starts_with("=> 1/ ")) return true;
-  if (message.starts_with("(L\"")) {
+// One traced line's message, "<function> <message>", read into events; false
+// for a function or a form of its message that the parser does not know.
+bool ReadLine(const std::string& function, const std::string& m, Tick at, std::vector<TraceEvent>& events) {
+  if (Unread.find(" " + function + " ") != std::string_view::npos) return true;
+  if (function == "mci:mciSendStringW") {
+    // Wine's own steps: the parsed verb and device, the parameters, the first result line.
+    if (m.starts_with("verb=L\"") || m.starts_with("[") || m.starts_with("=> 1/ ")) return true;
     std::size_t p = 3;
-    std::string text = Unescape(message, p);
-    const std::size_t comma = message.find(", ", p + 2);
-    if (comma == std::string::npos) return false;
-    events.push_back({TraceEvent::Mci, at, text, std::atoll(message.c_str() + comma + 2)});
+    if (m.starts_with("(L\"")) {  // '(L"<command>", <buffer>, <reply length>, <callback>)'
+      std::string text = Unescape(m, p);
+      const std::size_t comma = m.find(", ", p + 2);
+      if (comma != std::string::npos) events.push_back({TraceEvent::Mci, at, text, std::atoll(m.c_str() + comma + 2)});
+      return comma != std::string::npos;
+    }
+    if (!m.starts_with("=> 2/ ")) return false;  // "=> 2/ <code> (L"<reply>")", or (null)
+    std::size_t r = m.find("(L\"", 6);
+    events.push_back({TraceEvent::MciResult, at, r == std::string::npos ? "" : Unescape(m, r += 3),
+                      std::strtoll(m.c_str() + 6, nullptr, 16)});
     return true;
   }
-  if (!message.starts_with("=> 2/ ")) return false;
-  const long long code = std::strtoll(message.c_str() + 6, nullptr, 16);
-  std::size_t r = message.find("(L\"", 6);
-  events.push_back({TraceEvent::MciResult, at, r == std::string::npos ? "" : Unescape(message, r += 3), code});
+  if (function == "winmm:MULTIMEDIA_PlaySound") {  // "pszSound='<name or 0000000000000000>' ... fdwSound=<flags>"
+    const std::size_t flags = m.find("fdwSound=");
+    if (!m.starts_with("pszSound='") || flags == std::string::npos) return false;
+    events.push_back({TraceEvent::Sound, at, m.compare(10, 17, "0000000000000000'") == 0 ? "" : "name",
+                      std::strtoll(m.c_str() + flags + 9, nullptr, 16)});
+    return true;
+  }
+  if (function != "winmm:waveOutGetNumDevs" || !m.starts_with("count: ")) return false;
+  events.push_back({TraceEvent::Devices, at, "", std::atoll(m.c_str() + 7)});
   return true;
-}
-
-// "pszSound='<name or 0000000000000000>' hmod=... fdwSound=<hex flags>"
-bool ParsePlaySound(const std::string& message, Tick at, std::vector<TraceEvent>& events) {
-  const std::size_t flags = message.find("fdwSound=");
-  if (!message.starts_with("pszSound='") || flags == std::string::npos) return false;
-  const bool none = message.compare(10, 17, "0000000000000000'") == 0;
-  events.push_back({TraceEvent::Sound, at, none ? "" : "name", std::strtoll(message.c_str() + flags + 9, nullptr, 16)});
-  return true;
-}
-
-bool ParseDeviceCount(const std::string& message, Tick at, std::vector<TraceEvent>& events) {
-  if (!message.starts_with("count: ")) return false;
-  events.push_back({TraceEvent::Devices, at, "", std::atoll(message.c_str() + 7)});
-  return true;
-}
-
-bool Skip(const std::string&, Tick, std::vector<TraceEvent>&) { return true; }
-
-// Every function of the two channels that Wine 8.0 and Wine 10.0 trace in
-// these runs (the same in both), with the parser of its message: the ones the
-// tests read, and the ones known to say nothing they need.
-const std::map<std::string, LineParser, std::less<>>& KnownLines() {
-  static const std::map<std::string, LineParser, std::less<>> known = [] {
-    std::map<std::string, LineParser, std::less<>> lines = {
-        {"mci:mciSendStringW", ParseMciSendString},
-        {"winmm:MULTIMEDIA_PlaySound", ParsePlaySound},
-        {"winmm:waveOutGetNumDevs", ParseDeviceCount},
-    };
-    for (const char* mci : {"mciGetDriverData", "mciSetDriverData", "mciLoadCommandResource", "mciFreeCommandResource",
-                            "MCI_ParseOptArgs", "MCI_LoadMciDriver", "MCI_SetCommandTable", "MCI_IsCommandTableValid",
-                            "MCI_GetCommandTable", "MCI_Close"}) {
-      lines.emplace(std::string("mci:") + mci, Skip);
-    }
-    for (const char* winmm : {"DllMain",
-                              "MMDRV_Init",
-                              "MMDRV_InitPerType",
-                              "MMDRV_Install",
-                              "MMDRV_Message",
-                              "MMDRV_GetNum",
-                              "MMDRV_Get",
-                              "MMDRV_GetByID",
-                              "WINMM_StartDevicesThread",
-                              "WINMM_DevicesThreadProc",
-                              "WINMM_BeginPlaying",
-                              "WINMM_PrepareHeader",
-                              "WINMM_UnprepareHeader",
-                              "WINMM_Reset",
-                              "WOD_PushData",
-                              "WOD_Close",
-                              "waveOutGetDevCapsW",
-                              "midiOutGetDevCapsW",
-                              "waveOutOpen",
-                              "waveOutClose",
-                              "waveOutWrite",
-                              "waveOutPrepareHeader",
-                              "waveOutUnprepareHeader",
-                              "waveOutReset",
-                              "proc_PlaySound",
-                              "PlaySound_Callback",
-                              "get_mmioFromProfile"}) {
-      lines.emplace(std::string("winmm:") + winmm, Skip);
-    }
-    return lines;
-  }();
-  return known;
 }
 
 }  // namespace
 
-RunTrace ReadTrace(const std::wstring& file) {
-  RunTrace trace;
+// "<seconds>.<ms>:<pid>:<tid>:trace:<channel>:<function> <message>", one a line.
+std::vector<TraceEvent> ReadTrace(const std::wstring& file, std::vector<std::string>& unknown) {
+  std::vector<TraceEvent> events;
   const std::string all = ReadBytes(file);
-  std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find('\n', start);
-    if (end == std::string::npos) end = all.size();
+  for (std::size_t start = 0, end; start < all.size(); start = end + 1) {
+    end = std::min(all.find('\n', start), all.size());
     const std::string line = all.substr(start, end - start);
-    start = end + 1;
     const std::size_t mark = line.find(":trace:");
     if (mark == std::string::npos) continue;  // another class (fixme, err) or a message's second line
-    const std::size_t name = mark + 7, space = line.find(' ', name);
-    const std::string function = line.substr(name, space == std::string::npos ? std::string::npos : space - name);
+    const std::size_t name = mark + 7, space = std::min(line.find(' ', name), line.size());
+    const std::string function = line.substr(name, space - name);
     if (!function.starts_with("mci:") && !function.starts_with("winmm:")) continue;
-    const auto known = KnownLines().find(function);
-    const std::string message = space == std::string::npos ? "" : line.substr(space + 1);
-    const Tick at = std::strtod(line.c_str(), nullptr) * 1000.0;
-    if (known == KnownLines().end() || !known->second(message, at, trace.Events)) trace.Unknown.push_back(line);
+    const std::string message = space < line.size() ? line.substr(space + 1) : "";
+    if (!ReadLine(function, message, std::strtod(line.c_str(), nullptr) * 1000.0, events)) unknown.push_back(line);
   }
-  return trace;
+  return events;
 }
 
 bool WinesOwn(const TraceEvent& e) { return e.What == TraceEvent::Mci && e.Value == 6 && e.Text.ends_with(" wait"); }
@@ -238,73 +189,25 @@ MusicRun::MusicRun(HostShell& shell, const AppFolder& app, const std::string& pu
 }
 
 std::vector<TraceEvent> MusicRun::Trace() {
-  RunTrace trace = ReadTrace(Shell.Folder().File(Name + ".log"));
-  if (!trace.Unknown.empty() && !std::exchange(UnknownSaid, true)) {
-    ADD_FAILURE() << "unknown trace format (" << trace.Unknown.size() << " lines), first: " << trace.Unknown[0];
+  std::vector<std::string> unknown;
+  std::vector<TraceEvent> events = ReadTrace(Shell.Folder().File(Name + ".log"), unknown);
+  if (!unknown.empty() && !std::exchange(UnknownSaid, true)) {
+    ADD_FAILURE() << "unknown trace format (" << unknown.size() << " lines), first: " << unknown[0];
   }
-  return std::move(trace.Events);
+  return events;
 }
 
 // ---- The run's windows, watched.
 
-WindowWatch::WindowWatch() {
-  Current = this;
-  Watcher = std::thread([this] {
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for the hook and the quit
-    const HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_SHOW, nullptr, OnEvent, 0, 0,
-                                                 WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
-    ThreadId = ::GetCurrentThreadId();
-    for (;;) {
-      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-          if (hook) ::UnhookWinEvent(hook);
-          return;
-        }
-        ::DispatchMessageW(&msg);
-      }
-      Poll();
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    }
-  });
-  WaitUntil([&] { return ThreadId != 0; }, 5s, 1ms);
-}
-
-WindowWatch::~WindowWatch() {
-  while (!ThreadId) std::this_thread::sleep_for(1ms);
-  ::PostThreadMessageW(ThreadId, WM_QUIT, 0, 0);
-  Watcher.join();
-  Current = nullptr;
-}
-
-void CALLBACK WindowWatch::OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD time) {
-  if (!Current || object != OBJID_WINDOW || child != CHILDID_SELF) return;
-  // The event's own moment, on the 32-bit tick count that Now() extends.
-  const Tick now = Now();
-  const Tick at = now - static_cast<std::int32_t>(static_cast<DWORD>(now) - time);
-  Current->Note(event == EVENT_OBJECT_SHOW ? Current->Shown : Current->Gone, hwnd, at);
-}
-
-void WindowWatch::Note(std::map<HWND, Tick>& moments, HWND hwnd, Tick at) {
-  std::lock_guard lock(Mutex);
-  const auto [place, added] = moments.emplace(hwnd, at);
-  if (!added) place->second = std::min(place->second, at);
-}
-
-void WindowWatch::Poll() {
+void WindowWatch::Poll(bool lookForNew) {
   const DWORD process = Process;
   if (!process) return;
   const Tick now = Now();
-  std::vector<HWND> known;
-  {
-    std::lock_guard lock(Mutex);
-    for (const auto& [hwnd, at] : Shown) known.push_back(hwnd);
+  std::lock_guard lock(Mutex);
+  for (const auto& [hwnd, at] : Shown) {
+    if (!::IsWindow(hwnd)) Gone.emplace(hwnd, now);
   }
-  for (HWND hwnd : known) {
-    if (!::IsWindow(hwnd)) Note(Gone, hwnd, now);
-  }
-  // Which windows the process shows: every tenth poll, since the gone are what needs the millisecond.
-  if (++Polls % 10 != 1) return;
+  if (!lookForNew) return;  // the windows' end is what needs the millisecond
   struct Search {
     DWORD Process;
     std::vector<HWND> Visible;
@@ -318,7 +221,7 @@ void WindowWatch::Poll() {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
-  for (HWND hwnd : search.Visible) Note(Shown, hwnd, now);
+  for (HWND hwnd : search.Visible) Shown.emplace(hwnd, now);
 }
 
 Tick WindowWatch::First(const std::map<HWND, Tick>& moments, const std::set<HWND>& windows) const {

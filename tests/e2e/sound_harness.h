@@ -9,6 +9,8 @@
 // a Unix program when asked to), and ends every one of them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -134,7 +136,9 @@ class Recording {
     Watcher.join();
     Shell.Run("[ -f " + Name + ".pid ] && kill $(cat " + Name + ".pid); rm -f " + Name + ".pid; exit 0", 10s);
   }
-  // The audible stretches from `from` on, with gaps under 150 ms closed.
+  // The audible stretches from `from` on, with gaps under 300 ms closed: a busy
+  // machine's sound drops out for that long, and the pause before an MP3's
+  // restart lasts about 600 ms.
   std::vector<Segment> Segments(Tick from) const {
     const std::string bytes = ReadBytes(Shell.Folder().File(Name + ".raw"));
     Tick anchor;
@@ -154,7 +158,7 @@ class Recording {
       const Tick begin = anchor + static_cast<double>(first) / 8.0;
       if (begin < from || std::sqrt(sum / WindowSamples) < Audible) continue;
       const Tick end = begin + 20.0;
-      if (!segments.empty() && begin - segments.back().End < 150.0) {
+      if (!segments.empty() && begin - segments.back().End < 300.0) {
         segments.back().End = end;
       } else {
         segments.push_back({begin, end});
@@ -180,43 +184,44 @@ struct TraceEvent {
   std::string Text;  // the command, the reply, or "name"/"" for a sound
   long long Value;   // reply length, result code, PlaySound flags, device count
 };
-// The events, and the lines of the mci and winmm channels in no form the
-// parser knows: the trace of a Wine whose lines it has not learnt.
-struct RunTrace {
-  std::vector<TraceEvent> Events;
-  std::vector<std::string> Unknown;
-};
-RunTrace ReadTrace(const std::wstring& file);
+// The trace's events; its lines of the mci and winmm channels in no form the
+// parser knows (the trace of a Wine whose lines it has not learnt) go to unknown.
+std::vector<TraceEvent> ReadTrace(const std::wstring& file, std::vector<std::string>& unknown);
 
-// The run's windows as the host sees them come and go. An out-of-context
-// WinEvent hook gives the moment each was shown and destroyed where the
-// platform sends those events (Wine 8 sends neither); a poll every millisecond
-// gives a moment no earlier than the real one everywhere. Each window's moment
-// is the earlier of the two, on the clock of Wine's +timestamp.
+// The run's windows as the host sees them come and go: the harness notes which
+// of the process's windows are visible and which of those no longer exist, every
+// 20 ms and, once the end is near, every millisecond (until then the run's sound
+// has the machine), so each moment it notes is at most a poll after the real one.
 class WindowWatch {
  public:
-  WindowWatch();
+  WindowWatch()
+      : Watcher([this] {
+          for (unsigned polls = 0; !Stopping; ++polls, std::this_thread::sleep_for(Closely ? 1ms : 20ms)) {
+            Poll(!Closely || polls % 20 == 0);
+          }
+        }) {}
   WindowWatch(const WindowWatch&) = delete;
   WindowWatch& operator=(const WindowWatch&) = delete;
-  ~WindowWatch();
+  ~WindowWatch() {
+    Stopping = true;
+    Watcher.join();
+  }
   void Follow(DWORD processId) { Process = processId; }
+  void WatchClosely() { Closely = true; }
   // The first moment one of these windows was seen shown, or gone; 0 for none.
   Tick FirstShown(const std::set<HWND>& windows) const { return First(Shown, windows); }
   Tick FirstGone(const std::set<HWND>& windows) const { return First(Gone, windows); }
 
  private:
-  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD time);
-  void Note(std::map<HWND, Tick>& moments, HWND hwnd, Tick at);
-  void Poll();
+  void Poll(bool lookForNew);
   Tick First(const std::map<HWND, Tick>& moments, const std::set<HWND>& windows) const;
 
   std::atomic<DWORD> Process = 0;
-  std::atomic<DWORD> ThreadId = 0;
+  std::atomic<bool> Stopping = false;
+  std::atomic<bool> Closely = false;
   mutable std::mutex Mutex;
   std::map<HWND, Tick> Shown, Gone;
-  unsigned Polls = 0;
-  std::thread Watcher;
-  static inline WindowWatch* Current = nullptr;  // the hook's callback has no context of its own
+  std::thread Watcher;  // last: it starts once the rest is made
 };
 
 // Wine opens a device by itself, with a reply of 6 characters, when a command
@@ -253,9 +258,16 @@ class MusicRun {
   }
   // Escape, as a user ends the run; true when it ended cleanly within 3 s.
   bool End() {
+    Windows.WatchClosely();
+    std::this_thread::sleep_for(20ms);  // a poll at the new pace has begun
     EndedAt = Now();
     PressEscape();
-    return Process->WaitForExit(3s) && Process->ExitCode() == 0 && Process->Windows().empty();
+    const bool exited = Process->WaitForExit(3s);
+    if (!exited || Process->ExitCode() != 0) {
+      ADD_FAILURE() << (exited ? "exit code " + std::to_string(Process->ExitCode()) : "still running 3 s after Escape")
+                    << ", " << Process->Windows().size() << " windows, " << (Now() - EndedAt) << " ms";
+    }
+    return exited && Process->ExitCode() == 0 && Process->Windows().empty();
   }
   // The trace's events; a line in a form the parser does not know fails the test.
   std::vector<TraceEvent> Trace();
