@@ -33,12 +33,11 @@ DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
 gdiplus::Image* BallPicture::Image() noexcept {
   if (Tried) return Picture.get();
   Tried = true;
-  // Every format's size as declared, before the decoder sees the file: read
-  // here where its decoder would take the whole picture in at once, asked of
-  // the platform's codecs for the others.
+  // Every format's size and decode cost as declared, before the decoder sees
+  // the file: read here for the formats read above, asked of the platform's
+  // codecs for the others.
   const DeclaredSize declared = DeclaredSizeOfFile(Path);
-  const std::optional<PictureSize> size = declared.KnownFormat ? declared.Size : CodecPictureSize(Path);
-  if (!size || !FitsBallWindow(*size)) return nullptr;
+  if (!MayDecode(declared.KnownFormat ? declared : CodecPictureSize(Path))) return nullptr;
   Session = StartGdiplus();
   if (!Session || GdipLoadImageFromFile(Path.c_str(), Picture.put()) != 0) return nullptr;
   // The decoder may still make a picture of another size than the header declared.

@@ -47,6 +47,31 @@ std::string Jpeg(std::uint32_t width, std::uint32_t height) {
          "\x3F" + std::string(5, '\0') + "\xFF\xD9";
 }
 
+// The JPEG with 0xFF 0x00 before its frame: a walk that reads the pair as a
+// segment jumps over the frame into a comment that holds a 16 x 16 one.
+std::string HiddenJpeg(std::uint32_t width, std::uint32_t height) {
+  std::string jpeg = Jpeg(width, height);
+  const std::size_t frame = jpeg.find("\xFF\xC0");
+  jpeg.insert(frame + 13, "\xFF\xFE" + Be16(15) + Jpeg(16, 16).substr(frame, 13));
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal + a string here.
+  return jpeg.insert(frame, std::string("\xFF\0", 2).append(Be16(19)));
+}
+// A GIF of sixty frames, each the whole screen and each one code of pixels.
+std::string GifFrames(std::uint32_t width, std::uint32_t height) {
+  std::string gif = "GIF89a" + Le(width, 2) + Le(height, 2) + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9);
+  for (int i = 0; i < 60; ++i)
+    gif.append(1, ',').append(Le(0, 4) + Le(width, 2) + Le(height, 2)).append("\0\x02\x02\x4c\x01\0", 6);
+  return gif + ";";
+}
+// A 16 x 16 TIFF stored as one tile of width x height.
+std::string TiledTiff(std::uint32_t width, std::uint32_t height) {
+  std::string tiff = std::string("II*\0", 4) + Le(8, 4) + Le(9, 2);
+  const std::pair<int, std::uint32_t> entries[] = {{256, 16},    {257, 16},     {258, 8},   {259, 1},  {262, 1},
+                                                   {322, width}, {323, height}, {324, 122}, {325, 256}};
+  for (const auto& [tag, value] : entries) tiff += Le(tag, 2) + Le(4, 2) + Le(1, 4) + Le(value, 4);
+  return tiff + Le(0, 4) + std::string(16 * 16, '\x80');
+}
+
 struct BigCase {
   std::uint32_t Width, Height;
   bool Refused;
@@ -102,7 +127,10 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
 INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                          ::testing::Values(BigCase{16000, 16000, true}, BigCase{4097, 4096, true},
                                            BigCase{4096, 4096, false}, BigCase{65500, 65500, true, Jpeg, "jpeg"},
-                                           BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"}),
+                                           BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"},
+                                           BigCase{16000, 16000, true, HiddenJpeg, "hiddenjpeg"},
+                                           BigCase{4096, 4096, true, GifFrames, "gif60frames"},
+                                           BigCase{16384, 16384, true, TiledTiff, "tifftile"}),
                          [](const auto& row) {
                            return std::string(row.param.Format) + std::to_string(row.param.Width) + "x" +
                                   std::to_string(row.param.Height);

@@ -40,6 +40,24 @@ std::string GifImage(std::uint32_t width, std::uint32_t height) {
   return "," + Le(0, 4) + Le(width, 2) + Le(height, 2) + std::string("\0\x02\x02\x4c\x01\0", 6);
 }
 
+// A JPEG frame header.
+std::string Sof(std::uint32_t width, std::uint32_t height) {
+  return "\xFF\xC0" + Be16(11) + "\x08" + Be16(height) + Be16(width) + "\x01\x01\x11" + std::string(1, '\0');
+}
+// A TIFF whose pages hold these (tag, LONG value) entries, chained in order.
+std::string Tiff(bool little, const std::vector<std::vector<std::pair<int, std::uint32_t>>>& pages, bool loop = false) {
+  const auto n = [&](std::uint32_t v, int bytes) {
+    return little ? Le(v, bytes) : bytes == 2 ? Be16(v) : Be16(v >> 16) + Be16(v);
+  };
+  std::string out = (little ? std::string("II*\0", 4) : std::string("MM\0*", 4)) + n(8, 4);
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    out += n(static_cast<std::uint32_t>(pages[i].size()), 2);
+    for (const auto& [tag, value] : pages[i]) out += n(tag, 2) + n(4, 2) + n(1, 4) + n(value, 4);
+    out += n(i + 1 < pages.size() ? static_cast<std::uint32_t>(out.size() + 4) : loop ? 8 : 0, 4);
+  }
+  return out;
+}
+
 using Declared = std::optional<std::pair<std::uint32_t, std::uint32_t>>;
 
 TEST(PictureSize, EachFormatsDeclaredSize) {
@@ -48,6 +66,7 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
     std::string Bytes;
     bool Known;
     Declared Size;
+    std::uint64_t Pixels = 0;  // what the decode holds, when the row says
   };
   const std::string jpegTables = "\xFF\xD8\xFF\xE0" + Be16(4) + "JF" + "\xFF\xC4" + Be16(3) + "\x10";
   const std::string gifComment = "!\xFE\x03" + std::string("abc") + std::string(1, '\0');
@@ -62,7 +81,41 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
       {"icon, a DIB over its mask", Icon(1, {Dib(32, 64)}), true, {{32, 32}}},
       {"cursor, a DIB and a PNG", Icon(2, {Dib(16, 32), Png(300, 5000)}), true, {{300, 5000}}},
       {"icon with no image", Icon(1, {}), true, std::nullopt},
-      {"TIFF, left to the codecs", "II*" + std::string(29, '\0'), false, std::nullopt},
+      {"JPEG, a frame behind 0xFF 0x00",
+       jpegTables + "\xFF" + std::string(1, '\0') + Be16(15) + Sof(16000, 16000) + Sof(16, 16) + "\xFF\xDA",
+       true,
+       {{16000, 16000}},
+       16000ull * 16000 + 256},
+      {"GIF, sixty frames",
+       Gif(4096, 4096,
+           [] {
+             std::string f;
+             for (int i = 0; i < 60; ++i) f += GifImage(4096, 4096);
+             return f;
+           }()),
+       true,
+       {{4096, 4096}},
+       60ull << 24},
+      {"GIF, a frame after many sub-blocks",
+       Gif(
+           4, 4,
+           GifImage(4, 4).substr(0, 12) +
+               [] {
+                 std::string b;
+                 for (int i = 0; i < 5000; ++i) b += "\1x";
+                 return b;
+               }() +
+               std::string(1, '\0') + GifImage(16000, 9)),
+       true,
+       {{16000, 9}}},
+      {"TIFF, one huge tile",
+       Tiff(true, {{{256, 16}, {257, 16}, {322, 16384}, {323, 16384}}}),
+       true,
+       {{16, 16}},
+       1ull << 28},
+      {"TIFF, two pages", Tiff(false, {{{256, 100}, {257, 50}}, {{256, 30}, {257, 200}}}), true, {{100, 200}}, 11000},
+      {"TIFF, pages in a loop", Tiff(true, {{{256, 1}, {257, 1}}}, true), true, std::nullopt},
+      {"WebP, left to the codecs", "RIFF" + Le(24, 4) + "WEBPVP8 " + std::string(20, '\0'), false, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
@@ -72,7 +125,16 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
     EXPECT_EQ(declared.KnownFormat, c.Known);
     const Declared size = declared.Size ? Declared({declared.Size->Width, declared.Size->Height}) : std::nullopt;
     EXPECT_EQ(size, c.Size);
+    if (c.Pixels != 0) {
+      EXPECT_EQ(declared.DecodePixels, c.Pixels);
+    }
   }
+}
+
+TEST(PictureSize, DecodesWithinTheBoundOnly) {
+  EXPECT_TRUE(MayDecode({true, PictureSize{4096, 4096}, LargestDecodePixels}));
+  EXPECT_FALSE(MayDecode({true, PictureSize{4096, 4096}, LargestDecodePixels + 1}));
+  EXPECT_FALSE(MayDecode({true, PictureSize{4097, 1}, 4097}));
 }
 
 }  // namespace
