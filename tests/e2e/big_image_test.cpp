@@ -56,13 +56,6 @@ std::string HiddenJpeg(std::uint32_t width, std::uint32_t height) {
   // Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal + a string here.
   return jpeg.insert(frame, std::string("\xFF\0", 2).append(Be16(19)));
 }
-// A GIF of sixty frames, each the whole screen and each one code of pixels.
-std::string GifFrames(std::uint32_t width, std::uint32_t height) {
-  std::string gif = "GIF89a" + Le(width, 2) + Le(height, 2) + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9);
-  for (int i = 0; i < 60; ++i)
-    gif.append(1, ',').append(Le(0, 4) + Le(width, 2) + Le(height, 2)).append("\0\x02\x02\x4c\x01\0", 6);
-  return gif + ";";
-}
 // A 16 x 16 TIFF stored as one tile of width x height.
 std::string TiledTiff(std::uint32_t width, std::uint32_t height) {
   std::string tiff = std::string("II*\0", 4) + Le(8, 4) + Le(9, 2);
@@ -110,7 +103,8 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
               height, boxes, static_cast<long long>(took.count()), peakKiB);
   EXPECT_EQ(boxes, refused ? 10 : 0);
   EXPECT_LT(took, 10s);
-  EXPECT_LT(peakKiB, 400u * 1024) << "the picture's pixels were decoded";
+  // A refused picture is never decoded, not even in part.
+  EXPECT_LT(peakKiB, (refused ? 100u : 400u) * 1024) << "the picture's pixels were decoded";
 
   ASSERT_TRUE(WaitUntil([&] { return shown(); }, 10s)) << "the run did not go on";
   for (HWND hwnd : BallWindows(run)) {
@@ -129,7 +123,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                                            BigCase{4096, 4096, false}, BigCase{65500, 65500, true, Jpeg, "jpeg"},
                                            BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"},
                                            BigCase{16000, 16000, true, HiddenJpeg, "hiddenjpeg"},
-                                           BigCase{4096, 4096, true, GifFrames, "gif60frames"},
                                            BigCase{16384, 16384, true, TiledTiff, "tifftile"}),
                          [](const auto& row) {
                            return std::string(row.param.Format) + std::to_string(row.param.Width) + "x" +
