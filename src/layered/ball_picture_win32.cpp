@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "layered/picture_frames_win32.h"
@@ -11,6 +12,10 @@
 
 namespace orbisette {
 namespace {
+
+// How long the run waits for its picture; a decode that takes longer is given
+// up like a picture that cannot be read.
+constexpr DWORD LongestDecode = 3000;  // milliseconds
 
 // The size the file's headers declare, read through one handle; none for a PNG
 // whose header the head check refuses. A file that cannot be read gives no
@@ -28,23 +33,75 @@ DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
   return DeclaredSizeOf(read);
 }
 
+// The picture decoded; null when its declared size or cost is refused, when it
+// cannot be decoded, or when the decoder made it larger than its header said.
+gdiplus::Image* Decode(const std::wstring& path) noexcept {
+  // Every format's size and decode cost as declared, before the decoder sees
+  // the file: read here for the formats read above, asked of the platform's
+  // codecs for the others.
+  const DeclaredSize declared = DeclaredSizeOfFile(path);
+  if (!MayDecode(declared.KnownFormat ? declared : CodecPictureSize(path))) return nullptr;
+  unique_gdip_image picture;
+  if (GdipLoadImageFromFile(path.c_str(), picture.put()) != 0) return nullptr;
+  PictureSize decodedSize;
+  GdipGetImageWidth(picture.get(), &decodedSize.Width);
+  GdipGetImageHeight(picture.get(), &decodedSize.Height);
+  return FitsBallWindow(decodedSize) ? picture.release() : nullptr;
+}
+
+// What the decoding thread is given and gives back. When the run stops
+// waiting, the thread keeps it, and with it GDI+, for as long as it runs.
+struct DecodeJob {
+  std::wstring Path;
+  GdiplusSession Session;
+  gdiplus::Image* Result = nullptr;
+};
+
+DWORD WINAPI DecodeThread(void* job) noexcept {
+  auto* const decode = static_cast<DecodeJob*>(job);
+  decode->Result = Decode(decode->Path);
+  return 0;
+}
+
+// Waits for thread while the window thread's messages go on, so that the
+// run's timer ticks and Escape or the mouse can end the run; false after
+// timeout milliseconds or when the thread is told to quit.
+bool WaitDispatching(HANDLE thread, DWORD timeout) noexcept {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout;
+  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &thread, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that waits for it
+        return false;
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 gdiplus::Image* BallPicture::Image() noexcept {
   if (Tried) return Picture.get();
   Tried = true;
-  // Every format's size and decode cost as declared, before the decoder sees
-  // the file: read here for the formats read above, asked of the platform's
-  // codecs for the others.
-  const DeclaredSize declared = DeclaredSizeOfFile(Path);
-  if (!MayDecode(declared.KnownFormat ? declared : CodecPictureSize(Path))) return nullptr;
-  Session = StartGdiplus();
-  if (!Session || GdipLoadImageFromFile(Path.c_str(), Picture.put()) != 0) return nullptr;
-  // The decoder may still make a picture of another size than the header declared.
-  PictureSize decodedSize;
-  GdipGetImageWidth(Picture.get(), &decodedSize.Width);
-  GdipGetImageHeight(Picture.get(), &decodedSize.Height);
-  if (!FitsBallWindow(decodedSize)) Picture.reset();
+  // Decoded on a thread of its own: a file that takes the decoder minutes
+  // (thousands of scans or chunks) neither holds the run's end nor its start.
+  auto job = std::make_unique<DecodeJob>(DecodeJob{Path, StartGdiplus()});
+  if (!job->Session) return nullptr;
+  const unique_handle thread(::CreateThread(nullptr, 0, DecodeThread, job.get(), 0, nullptr));
+  if (!thread) return nullptr;
+  if (!WaitDispatching(thread.get(), LongestDecode)) {
+    (void)job.release();  // the thread's now; the process's end stops it
+    return nullptr;
+  }
+  Session = std::move(job->Session);
+  Picture.reset(job->Result);
   return Picture.get();
 }
 

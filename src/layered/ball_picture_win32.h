@@ -2,7 +2,9 @@
 // window that asks decodes the file, and the others draw the same picture. A
 // picture whose header gives a size far beyond a ball window, in any format, is
 // not decoded at all and counts, like a missing or broken file, as a picture
-// that cannot be had.
+// that cannot be had; so does one whose decode takes more than a few seconds.
+// The decode runs on a thread of its own while the window thread's messages go
+// on, so the run can end at any moment of it.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +22,8 @@ class BallPicture {
   BallPicture& operator=(const BallPicture&) = delete;
 
   // The decoded picture, read from the file at the first call; null when it
-  // cannot be had, then and at every later call.
+  // cannot be had, then and at every later call. The first call dispatches the
+  // thread's messages while it waits.
   gdiplus::Image* Image() noexcept;
 
  private:

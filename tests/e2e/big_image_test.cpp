@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "file_bytes.h"
 #include "harness.h"
@@ -63,6 +64,15 @@ std::string TiledTiff(std::uint32_t width, std::uint32_t height) {
                                                    {322, width}, {323, height}, {324, 122}, {325, 256}};
   for (const auto& [tag, value] : entries) tiff += Le(tag, 2) + Le(4, 2) + Le(1, 4) + Le(value, 4);
   return tiff + Le(0, 4) + std::string(16 * 16, '\x80');
+}
+
+// A PNG with 40,000 text chunks after its header: the platform's decoder takes
+// half a minute over them.
+std::string ChattyPng(std::uint32_t width, std::uint32_t height) {
+  const std::string blank = BlankPng(width, height);
+  std::string png = blank.substr(0, 33);  // the signature and the header chunk
+  for (int i = 0; i < 40000; ++i) PutChunk(png, "tEXt", std::string("Comment\0", 8) + std::to_string(i));
+  return png + blank.substr(33);
 }
 
 struct BigCase {
@@ -123,11 +133,28 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                                            BigCase{4096, 4096, false}, BigCase{65500, 65500, true, Jpeg, "jpeg"},
                                            BigCase{30000, 30000, true, Bmp, "bmp"}, BigCase{16, 16, false, Bmp, "bmp"},
                                            BigCase{16000, 16000, true, HiddenJpeg, "hiddenjpeg"},
-                                           BigCase{16384, 16384, true, TiledTiff, "tifftile"}),
+                                           BigCase{16384, 16384, true, TiledTiff, "tifftile"},
+                                           BigCase{16, 16, true, ChattyPng, "chattypng"}),
                          [](const auto& row) {
                            return std::string(row.param.Format) + std::to_string(row.param.Width) + "x" +
                                   std::to_string(row.param.Height);
                          });
+
+// Escape ends the run while its picture is still decoding.
+TEST(SlowImage, EscapeEndsTheRunWhileThePictureDecodes) {
+  AppFolder app(/*withImage=*/false);
+  WriteBytes(app.File(L"Orbisette.dll"), ChattyPng(16, 16));
+  SaverProcess run(app.Program(), L"/s");
+  ASSERT_TRUE(run.Started());
+  std::this_thread::sleep_for(1s);  // well into the decode
+  const auto pressed = Clock::now();
+  PressEscape();
+  ASSERT_TRUE(run.WaitForExit(5s)) << "Escape did not end the run";
+  std::printf(
+      "    Escape to the end: %lld ms\n",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - pressed).count()));
+  ::GetAsyncKeyState(VK_ESCAPE);
+}
 
 }  // namespace
 }  // namespace e2e
