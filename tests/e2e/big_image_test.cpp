@@ -137,18 +137,13 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BigImage,
                                   std::to_string(row.param.Height);
                          });
 
-// Escape ends the run while its picture is still decoding.
 TEST(SlowImage, EscapeEndsTheRunWhileThePictureDecodes) {
   AppFolder app(/*withImage=*/false);
   WriteBytes(app.File(L"Orbisette.dll"), ChattyPng(16, 16));
   SaverProcess run(app.Program(), L"/s");
-  ASSERT_TRUE(run.Started());
   std::this_thread::sleep_for(1s);  // well into the decode
-  const auto pressed = Clock::now();
   PressEscape();
   ASSERT_TRUE(run.WaitForExit(5s)) << "Escape did not end the run";
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - pressed);
-  std::printf("    Escape to the end: %lld ms\n", static_cast<long long>(took.count()));
   ::GetAsyncKeyState(VK_ESCAPE);
 }
 
