@@ -1,7 +1,9 @@
 #include "layered/ball_picture_win32.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -16,6 +18,8 @@ namespace {
 // How long the run waits for its picture; a decode that takes longer is given
 // up like a picture that cannot be read.
 constexpr DWORD LongestDecode = 3000;  // milliseconds
+// How often the wait asks whether the run has ended meanwhile.
+constexpr DWORD WaitSlice = 20;  // milliseconds
 
 // The size the file's headers declare, read through one handle; none for a PNG
 // whose header the head check refuses. A file that cannot be read gives no
@@ -63,24 +67,14 @@ DWORD WINAPI DecodeThread(void* job) noexcept {
   return 0;
 }
 
-// Waits for thread while the window thread's messages go on, so that the
-// run's timer ticks and Escape or the mouse can end the run; false after
-// timeout milliseconds or when the thread is told to quit.
-bool WaitDispatching(HANDLE thread, DWORD timeout) noexcept {
-  const ULONGLONG deadline = ::GetTickCount64() + timeout;
-  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
-    const DWORD woke = ::MsgWaitForMultipleObjects(1, &thread, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    if (woke == WAIT_OBJECT_0) return true;
-    if (woke != WAIT_OBJECT_0 + 1) return false;
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that waits for it
-        return false;
-      }
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
+// Waits for thread, asking stop between short slices; false after timeout
+// milliseconds or as soon as stop says so.
+bool WaitFor(HANDLE thread, DWORD timeout, const std::function<bool()>& stop) {
+  const ULONGLONG start = ::GetTickCount64();
+  for (ULONGLONG waited = 0; waited < timeout; waited = ::GetTickCount64() - start) {
+    const auto slice = static_cast<DWORD>(std::min<ULONGLONG>(WaitSlice, timeout - waited));
+    if (::WaitForSingleObject(thread, slice) == WAIT_OBJECT_0) return true;
+    if (stop && stop()) return false;
   }
   return false;
 }
@@ -96,7 +90,7 @@ gdiplus::Image* BallPicture::Image() noexcept {
   if (!job->Session) return nullptr;
   const unique_handle thread(::CreateThread(nullptr, 0, DecodeThread, job.get(), 0, nullptr));
   if (!thread) return nullptr;
-  if (!WaitDispatching(thread.get(), LongestDecode)) {
+  if (!WaitFor(thread.get(), LongestDecode, StopWaiting)) {
     (void)job.release();  // the thread's now; the process's end stops it
     return nullptr;
   }

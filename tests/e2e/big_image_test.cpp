@@ -143,7 +143,7 @@ TEST(SlowImage, EscapeEndsTheRunWhileThePictureDecodes) {
   SaverProcess run(app.Program(), L"/s");
   std::this_thread::sleep_for(1s);  // well into the decode
   PressEscape();
-  ASSERT_TRUE(run.WaitForExit(5s)) << "Escape did not end the run";
+  ASSERT_TRUE(run.WaitForExit(2s)) << "Escape did not end the run";
   ::GetAsyncKeyState(VK_ESCAPE);
 }
 
