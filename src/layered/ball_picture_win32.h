@@ -2,11 +2,14 @@
 // window that asks decodes the file, and the others draw the same picture. A
 // picture whose header gives a size far beyond a ball window, in any format, is
 // not decoded at all and counts, like a missing or broken file, as a picture
-// that cannot be had.
+// that cannot be had; so does one whose decode takes more than a few seconds.
+// The decode runs on a thread of its own, and the window thread asks between
+// short waits whether the run should end, so it can end at any moment of it.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/unique_handle_win32.h"
@@ -15,7 +18,10 @@ namespace orbisette {
 
 class BallPicture {
  public:
-  explicit BallPicture(std::wstring path) : Path(std::move(path)) {}
+  // stopWaiting is asked every few milliseconds while the picture decodes;
+  // true gives the picture up (the run has ended meanwhile).
+  explicit BallPicture(std::wstring path, std::function<bool()> stopWaiting = {})
+      : Path(std::move(path)), StopWaiting(std::move(stopWaiting)) {}
   BallPicture(const BallPicture&) = delete;
   BallPicture& operator=(const BallPicture&) = delete;
 
@@ -25,6 +31,7 @@ class BallPicture {
 
  private:
   std::wstring Path;
+  std::function<bool()> StopWaiting;
   bool Tried = false;
   // A hold on GDI+'s session, so the picture outlives every window's; it is let
   // go after the picture is released.

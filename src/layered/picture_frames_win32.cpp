@@ -11,7 +11,7 @@
 namespace orbisette {
 namespace {
 
-// An animated GIF or a TIFF may hold many frames; these are plenty for a ball.
+// A picture of more frames than this is no ball picture: it is refused unread.
 constexpr UINT MostFramesChecked = 64;
 
 inline void ReleaseQuietly(IUnknown* object) noexcept { object->Release(); }
@@ -34,31 +34,31 @@ class ComScope {
 
 }  // namespace
 
-std::optional<PictureSize> CodecPictureSize(const std::wstring& path) noexcept {
+DeclaredSize CodecPictureSize(const std::wstring& path) noexcept {
   // Another mode set on this thread still lets the factory be made.
   const ComScope com;
   unique_com<IWICImagingFactory> factory;
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(factory.put())))) {
-    return std::nullopt;
+    return {};
   }
   unique_com<IWICBitmapDecoder> decoder;
   // Only the header is read here; the pixels wait for a frame's CopyPixels, which never comes.
   if (FAILED(factory.get()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                       WICDecodeMetadataCacheOnDemand, decoder.put()))) {
-    return std::nullopt;
+    return {};
   }
   UINT frames = 0;
-  if (FAILED(decoder.get()->GetFrameCount(&frames)) || frames == 0) return std::nullopt;
+  if (FAILED(decoder.get()->GetFrameCount(&frames)) || frames == 0 || frames > MostFramesChecked) return {};
   PictureSize largest;
-  for (UINT i = 0; i < std::min(frames, MostFramesChecked); ++i) {
+  for (UINT i = 0; i < frames; ++i) {
     unique_com<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder.get()->GetFrame(i, frame.put()))) return std::nullopt;
+    if (FAILED(decoder.get()->GetFrame(i, frame.put()))) return {};
     UINT width = 0, height = 0;
-    if (FAILED(frame.get()->GetSize(&width, &height))) return std::nullopt;
+    if (FAILED(frame.get()->GetSize(&width, &height))) return {};
     largest = {std::max(largest.Width, width), std::max(largest.Height, height)};
   }
-  return largest;
+  return {true, largest, FramesCost(frames, largest)};
 }
 
 }  // namespace orbisette

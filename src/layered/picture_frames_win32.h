@@ -8,12 +8,14 @@
 #include <optional>
 #include <string>
 
-#include "layered/picture_head.h"
+#include "layered/picture_size.h"
 
 namespace orbisette {
 
-// The largest width and the largest height among the file's frames; nullopt when
-// no codec takes the file or a frame's size cannot be read.
-std::optional<PictureSize> CodecPictureSize(const std::wstring& path) noexcept;
+// The largest width and the largest height among the file's frames, and the
+// frames times that area as what decoding them may hold; no size when no codec
+// takes the file, a frame's size cannot be read, or it has more frames than
+// are read.
+DeclaredSize CodecPictureSize(const std::wstring& path) noexcept;
 
 }  // namespace orbisette

@@ -1,8 +1,11 @@
 // The size a ball picture's file declares, read from its headers before any
 // pixel is decoded, for the formats whose decoders take the whole picture in
-// at once: PNG, JPEG, BMP, GIF and ICO. A file of a few hundred bytes can
-// declare a picture of gigabytes, and some decoders allocate and fill all of
-// it before anyone can ask its size. Portable.
+// at once or trust its headers for what they allocate: PNG, JPEG, BMP, GIF, ICO
+// and TIFF. A file of a few hundred bytes can declare a picture of gigabytes,
+// and some decoders allocate and fill all of it before anyone can ask its size.
+// Headers are read as the decoders read them, so that no header the decoder
+// skips hides the size it will use, and every frame and tile counts towards
+// what the decode will cost. Portable.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +16,26 @@
 
 namespace orbisette {
 
+// The most a ball picture's decode may hold, in 32-bit pixels: every frame, tile
+// and coefficient buffer together, about 100 MB (one picture of 4096 x 4096
+// and half of another).
+inline constexpr std::uint64_t LargestDecodePixels = std::uint64_t{LargestPictureSide} * LargestPictureSide * 3 / 2;
+
 struct DeclaredSize {
-  bool KnownFormat = false;  // PNG, JPEG, BMP, GIF or ICO by its first bytes
+  bool KnownFormat = false;  // PNG, JPEG, BMP, GIF, ICO or TIFF by its first bytes
   // The largest width and height among its pictures; empty when a known
-  // format's headers do not say (cut short, broken).
+  // format's headers do not say (cut short, broken, more than is walked).
   std::optional<PictureSize> Size;
+  // What decoding it all may hold, in pixels: frames x area, tiles, buffers.
+  std::uint64_t DecodePixels = 0;
 };
 DeclaredSize DeclaredSizeOf(const ReadBytesAt& read);
+
+// Whether a picture so declared may be decoded: its size is known, every side
+// fits a ball window and the whole decode stays within LargestDecodePixels.
+bool MayDecode(const DeclaredSize& declared);
+
+// frames x the area of size, saturating.
+std::uint64_t FramesCost(std::uint64_t frames, PictureSize size);
 
 }  // namespace orbisette

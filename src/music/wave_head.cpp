@@ -1,19 +1,33 @@
 #include "music/wave_head.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
 namespace orbisette {
 namespace {
 
-constexpr std::size_t ChunkHeadSize = 8;  // four-letter id, 32-bit length
-constexpr std::size_t FormatSize = 16;    // the fields every "fmt " chunk carries
+constexpr std::size_t ChunkHeadSize = 8;    // four-letter id, 32-bit length
+constexpr std::size_t FormatSize = 16;      // the fields every "fmt " chunk carries
+constexpr std::size_t ExtensibleSize = 40;  // and with WAVE_FORMAT_EXTENSIBLE's, the most read
 // Real files carry a handful of chunks (LIST, fact, bext, JUNK) before their data.
 constexpr int MostChunks = 256;
 
 constexpr std::uint16_t FormatPcm = 1;
+constexpr std::uint16_t FormatMsAdpcm = 2;
 constexpr std::uint16_t FormatFloat = 3;
+constexpr std::uint16_t FormatALaw = 6;
+constexpr std::uint16_t FormatMuLaw = 7;
+constexpr std::uint16_t FormatImaAdpcm = 0x11;
 constexpr std::uint16_t FormatExtensible = 0xFFFE;
+
+constexpr std::uint16_t MostPlainChannels = 2;
+constexpr std::uint16_t MostExtensibleChannels = 8;  // 7.1
+constexpr std::uint16_t MsAdpcmStandardPairs = 7;    // the coefficient pairs every decoder knows
+// The sub-format GUID of WAVE_FORMAT_EXTENSIBLE after its first two bytes (the
+// format tag): {xxxx0000-0000-0010-8000-00AA00389B71}.
+constexpr std::array<std::uint8_t, 14> SubFormatTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // RIFF numbers are stored least significant byte first.
 std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t at) {
@@ -30,20 +44,74 @@ bool IdAt(std::span<const std::uint8_t> b, std::size_t at, std::string_view id) 
   return true;
 }
 
+// A "fmt " chunk: its common fields and the bytes after them that it holds.
 struct WaveFormat {
   std::uint16_t Tag, Channels;
   std::uint32_t Rate, BytesPerSecond;
   std::uint16_t BlockAlign, Bits;
+  std::span<const std::uint8_t> Body;  // from the tag on, at most ExtensibleSize bytes
+  std::uint16_t Extra(std::size_t at) const { return Body.size() >= at + 2 ? U16At(Body, at) : 0; }
+  bool Holds(std::size_t bytes) const { return Body.size() >= bytes; }
 };
 
-bool Agrees(const WaveFormat& f) {
-  if (f.Channels == 0 || f.Rate == 0 || f.Rate > LargestWaveRate || f.BlockAlign == 0 || f.BytesPerSecond == 0) {
+// Samples or floats: a whole number of bytes per sample, one frame per block.
+bool LinearAgrees(const WaveFormat& f, std::uint16_t tag, std::uint16_t mostChannels) {
+  const bool depth = tag == FormatPcm ? (f.Bits == 8 || f.Bits == 16 || f.Bits == 24 || f.Bits == 32)
+                                      : (tag == FormatFloat && f.Bits == 32);
+  return depth && f.Channels <= mostChannels && f.BlockAlign == f.Channels * (f.Bits / 8) &&
+         std::uint64_t{f.Rate} * f.BlockAlign == f.BytesPerSecond;
+}
+
+// The sub-format names PCM or float, and its valid bits fit the container.
+bool ExtensibleAgrees(const WaveFormat& f) {
+  constexpr std::size_t CbSize = 16, ValidBits = 18, SubFormat = 24;
+  if (!f.Holds(ExtensibleSize) || f.Extra(CbSize) < ExtensibleSize - FormatSize - 2) return false;
+  for (std::size_t i = 0; i < SubFormatTail.size(); ++i) {
+    if (f.Body[SubFormat + 2 + i] != SubFormatTail[i]) return false;
+  }
+  const std::uint16_t valid = f.Extra(ValidBits);
+  return valid != 0 && valid <= f.Bits && LinearAgrees(f, f.Extra(SubFormat), MostExtensibleChannels);
+}
+
+// A byte a sample.
+bool CompandedAgrees(const WaveFormat& f) {
+  return f.Bits == 8 && f.Channels <= MostPlainChannels && f.BlockAlign == f.Channels &&
+         std::uint64_t{f.Rate} * f.Channels == f.BytesPerSecond;
+}
+
+// ADPCM blocks: a header of headerBytes a channel, then two samples a byte, plus
+// the samples the header carries; bytes per second within 1% of what that makes.
+bool AdpcmAgrees(const WaveFormat& f, std::uint16_t headerBytes, std::uint16_t headerSamples) {
+  constexpr std::size_t CbSize = 16, SamplesPerBlock = 18;
+  if (f.Bits != 4 || f.Channels > MostPlainChannels || !f.Holds(SamplesPerBlock + 2) || f.Extra(CbSize) < 2 ||
+      f.BlockAlign <= headerBytes * f.Channels) {
     return false;
   }
-  // Compressed formats have blocks of their own making; only their sizes can be checked.
-  if (f.Tag != FormatPcm && f.Tag != FormatFloat && f.Tag != FormatExtensible) return true;
-  const std::uint64_t frame = std::uint64_t{f.Channels} * ((f.Bits + 7u) / 8u);
-  return f.Bits != 0 && frame == f.BlockAlign && std::uint64_t{f.Rate} * f.BlockAlign == f.BytesPerSecond;
+  const std::uint32_t samples = (f.BlockAlign - headerBytes * f.Channels) * 2u / f.Channels + headerSamples;
+  const std::uint64_t expected = std::uint64_t{f.Rate} * f.BlockAlign / samples;
+  return f.Extra(SamplesPerBlock) == samples && f.BytesPerSecond * 100ull >= expected * 99 &&
+         f.BytesPerSecond * 100ull <= expected * 101 + 100;
+}
+
+bool MsAdpcmAgrees(const WaveFormat& f) {
+  constexpr std::size_t CbSize = 16, Pairs = 20;
+  const std::uint16_t pairs = f.Extra(Pairs);
+  return f.Holds(Pairs + 2) && pairs >= MsAdpcmStandardPairs && f.Extra(CbSize) == 4 + 4u * pairs &&
+         AdpcmAgrees(f, 7, 2);
+}
+
+bool Agrees(const WaveFormat& f) {
+  if (f.Channels == 0 || f.Rate < LowestWaveRate || f.Rate > LargestWaveRate || f.BlockAlign == 0) return false;
+  switch (f.Tag) {
+    case FormatPcm:
+    case FormatFloat: return LinearAgrees(f, f.Tag, MostPlainChannels);
+    case FormatExtensible: return ExtensibleAgrees(f);
+    case FormatALaw:
+    case FormatMuLaw: return CompandedAgrees(f);
+    case FormatImaAdpcm: return AdpcmAgrees(f, 4, 1);
+    case FormatMsAdpcm: return MsAdpcmAgrees(f);
+    default: return false;
+  }
 }
 
 }  // namespace
@@ -56,21 +124,23 @@ bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read) {
   std::uint16_t blockAlign = 0;
   std::uint64_t at = riff.size();
   for (int chunk = 0; chunk < MostChunks && at + ChunkHeadSize <= fileSize; ++chunk) {
-    std::array<std::uint8_t, ChunkHeadSize + FormatSize> head{};
+    std::array<std::uint8_t, ChunkHeadSize + ExtensibleSize> head{};
     const std::size_t got = read(at, head);
     if (got < ChunkHeadSize) return false;
     const std::uint32_t length = U32At(head, 4);
     const std::uint64_t end = at + ChunkHeadSize + length;
     if (end > fileSize) return false;  // a chunk that claims more than the file holds
     if (IdAt(head, 0, "fmt ")) {
-      if (length < FormatSize || got < head.size()) return false;
-      const WaveFormat f{U16At(head, 8),  U16At(head, 10), U32At(head, 12),
-                         U32At(head, 16), U16At(head, 20), U16At(head, 22)};
+      const std::size_t held = std::min<std::size_t>({length, got - ChunkHeadSize, ExtensibleSize});
+      if (formatSeen || held < FormatSize) return false;
+      const std::span<const std::uint8_t> body(head.data() + ChunkHeadSize, held);
+      const WaveFormat f{
+          U16At(body, 0), U16At(body, 2), U32At(body, 4), U32At(body, 8), U16At(body, 12), U16At(body, 14), body};
       if (!Agrees(f)) return false;
       formatSeen = true;
       blockAlign = f.BlockAlign;
     } else if (IdAt(head, 0, "data")) {
-      return formatSeen && length >= blockAlign;
+      return formatSeen && length >= blockAlign && length <= LargestWaveData;
     }
     at = end + (length & 1u);  // chunks are padded to an even length
   }

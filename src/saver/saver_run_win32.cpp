@@ -113,9 +113,15 @@ void SaverRun::FormLoad() {
   const CursorParkPoint park = CursorParkPointFor(screen);
   ::SetCursorPos(park.X.value_or(0), park.Y.value_or(0));
 
-  // Decoded once, by the first window that draws it, for all ten.
-  BallPicture picture(InstalledImagePath);
+  // Decoded once, by the first window that draws it, for all ten. While it
+  // decodes, the cursor and Escape tests run as on a tick; a failure box lets
+  // ticks through. Either may end the run: then the start goes no further.
+  BallPicture picture(InstalledImagePath, [this] {
+    if (EndAsked(ReadScreen())) End();
+    return Ending;
+  });
   MainWindow().Load(picture);
+  if (Ending) return;
 
   Balls.emplace();  // every field 0
   Pi = MakePi();
@@ -128,6 +134,7 @@ void SaverRun::FormLoad() {
   MoveTo(MainWindow(), (*Balls)[0], screen.PerPixel);
   for (std::size_t i = 1; i < BallCount; ++i) {
     if (Windows[i].Create()) Windows[i].Load(picture);
+    if (Ending) return;
     MoveTo(Windows[i], (*Balls)[i], screen.PerPixel);
   }
 
@@ -174,11 +181,13 @@ void SaverRun::AnimationTick() {
     });
   }
 
+  if (EndAsked(screen)) End();
+}
+
+bool SaverRun::EndAsked(const ScreenGeometry& screen) {
   POINT cursor{0, 0};  // a failed read leaves (0, 0), far outside the corner
   ::GetCursorPos(&cursor);
-  if (EndOfRunTest(PixelPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen) != RunEndReason::None) {
-    End();
-  }
+  return EndOfRunTest(PixelPoint{cursor.x, cursor.y}, ::GetAsyncKeyState(VK_ESCAPE), screen) != RunEndReason::None;
 }
 
 void SaverRun::End() noexcept {

@@ -57,6 +57,8 @@ class SaverRun final : private BallWindowListener {
   bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
   void FormLoad();
   void AnimationTick();
+  // The cursor and Escape tests of the animation step: whether the run should end.
+  bool EndAsked(const ScreenGeometry& screen);
   void OnTimerMessage(std::uintptr_t id) noexcept;
   void OnTimer(std::uintptr_t id);
   void StartMusic();

@@ -1,6 +1,7 @@
 #include "settings/profile_file.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -89,42 +90,41 @@ bool EndsInLoneLeadByte(std::string_view ansi, const TextCodec& codec) {
   return !ansi.empty() && last + 1 == ansi.size() && codec.IsLeadByte(ansi[last]);
 }
 
-// One line: where its text and its line end sit in the contents, so untouched
-// lines are copied byte for byte, and its text as the platform reads it.
-struct Line {
+// One line's place in the contents, so untouched lines are copied byte for byte.
+struct LineSpan {
   std::size_t Begin = 0;
   std::size_t TextEnd = 0;  // where the line end starts
   std::size_t End = 0;      // after the line end
-  std::u16string Text;
 };
 
-struct Document {
-  Layout Where;
-  std::vector<Line> Lines;
-};
-
-// Lines end at LF, CRLF or a CR on its own, as the platform cuts them.
-Document Parse(std::string_view contents, const TextCodec& codec) {
-  Document doc{LayoutOf(contents), {}};
-  const Form kind = doc.Where.Kind;
-  const auto isLineEnd = [&](std::size_t pos) {
-    return UnitAt(contents, pos, kind) == u'\r' || UnitAt(contents, pos, kind) == u'\n';
+// Where the line starting at pos ends. Lines end at LF, CRLF or a CR on its own,
+// as the platform cuts them.
+LineSpan LineAt(std::string_view contents, std::size_t pos, Form kind, const TextCodec& codec) {
+  const auto isLineEnd = [&](std::size_t at) {
+    return UnitAt(contents, at, kind) == u'\r' || UnitAt(contents, at, kind) == u'\n';
   };
-  std::size_t pos = doc.Where.BodyBegin;
-  while (pos < contents.size()) {
-    std::size_t textEnd = pos;
-    while (textEnd < contents.size() && !isLineEnd(textEnd)) textEnd += CharSize(contents, textEnd, kind, codec);
-    std::size_t end = textEnd;
-    if (end < contents.size()) {
-      const bool cr = UnitAt(contents, end, kind) == u'\r';
+  std::size_t textEnd = pos;
+  while (textEnd < contents.size() && !isLineEnd(textEnd)) textEnd += CharSize(contents, textEnd, kind, codec);
+  std::size_t end = textEnd;
+  if (end < contents.size()) {
+    const bool cr = UnitAt(contents, end, kind) == u'\r';
+    end += CharSize(contents, end, kind, codec);
+    if (cr && end < contents.size() && UnitAt(contents, end, kind) == u'\n')
       end += CharSize(contents, end, kind, codec);
-      if (cr && end < contents.size() && UnitAt(contents, end, kind) == u'\n')
-        end += CharSize(contents, end, kind, codec);
-    }
-    doc.Lines.push_back({pos, textEnd, end, Decode(contents.substr(pos, textEnd - pos), kind, codec)});
-    pos = end;
   }
-  return doc;
+  return {pos, textEnd, end};
+}
+
+// Hands each line and its text as the platform reads it to visit, in order,
+// until visit returns false. One line's text is held at a time, so a file of
+// many short lines costs no more memory than its longest line.
+template <typename Visit>
+void ForEachLine(std::string_view contents, const Layout& layout, const TextCodec& codec, Visit visit) {
+  for (std::size_t pos = layout.BodyBegin; pos < contents.size();) {
+    const LineSpan span = LineAt(contents, pos, layout.Kind, codec);
+    if (!visit(span, Decode(contents.substr(pos, span.TextEnd - pos), layout.Kind, codec))) return;
+    pos = span.End;
+  }
 }
 
 // The platform's blanks around names and values: not CR or LF, which end lines,
@@ -187,35 +187,6 @@ ParsedLine ParseLine(std::u16string_view line) {
   return {LineKind::Key, UpToNul(Trim(t.substr(0, eq))), UpToNul(Trim(t.substr(eq + 1)))};
 }
 
-// Where key sits in the file: the index of its line, or of the last line of the
-// first matching section when the key is missing there. Only the first section
-// of a name counts; lines before the first header form a section named "".
-struct Location {
-  std::optional<std::size_t> KeyLine;
-  std::optional<std::size_t> SectionEnd;  // index of the section's last non-blank line
-};
-
-Location Locate(const std::vector<Line>& lines, std::u16string_view section, std::u16string_view key) {
-  Location where;
-  bool inSection = section.empty();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const ParsedLine line = ParseLine(lines[i].Text);
-    if (line.Kind == LineKind::Section) {
-      if (inSection) break;  // the first matching section has ended
-      inSection = !section.empty() && NamesMatch(line.Name, section);
-      if (inSection) where.SectionEnd = i;
-      continue;
-    }
-    if (!inSection || line.Kind == LineKind::Blank) continue;
-    where.SectionEnd = i;
-    if (line.Kind == LineKind::Key && NamesMatch(line.Name, key)) {
-      where.KeyLine = i;
-      break;
-    }
-  }
-  return where;
-}
-
 // The value as the platform's ANSI read returns it into a buffer of 256: at most
 // 255 characters are copied; a quoted value loses its opening quote, and its last
 // copied character when the rest fitted the buffer (normally the closing quote).
@@ -244,47 +215,100 @@ std::string ValueAsAnsi(std::u16string_view value, const TextCodec& codec) {
   return codec.FromUtf16(TextEncoding::Ansi, value.substr(0, fits));
 }
 
-// The first line end in the file, so that added lines end the same way.
-std::string LineEndOf(std::string_view contents, const Document& doc, const TextCodec& codec) {
-  for (const Line& line : doc.Lines) {
-    if (line.End > line.TextEnd) return std::string(contents.substr(line.TextEnd, line.End - line.TextEnd));
+// What one walk over the file learns of the first section of a name: for each
+// key asked, its first line there and its value; the section's last non-blank
+// line, where new keys go; and for a save, the file's last line and first line
+// end. Only the first section of a name counts; lines before the first header
+// form a section named "".
+struct KeyFound {
+  std::u16string Name;
+  std::optional<LineSpan> Line;
+  std::string Value;
+};
+
+struct SectionScan {
+  std::vector<KeyFound> Keys;
+  std::optional<LineSpan> SectionEnd;
+  std::optional<LineSpan> LastLine;
+  std::optional<LineSpan> FirstEnded;  // the first line with a line end
+};
+
+class SectionScanner {
+ public:
+  SectionScanner(std::u16string_view section, const TextCodec& codec, bool wholeFile)
+      : Section(section), Codec(codec), WholeFile(wholeFile), InSection(section.empty()) {}
+
+  bool operator()(const LineSpan& span, const std::u16string& text) {
+    Found.LastLine = span;
+    if (!Found.FirstEnded && span.End > span.TextEnd) Found.FirstEnded = span;
+    if (Ended) return WholeFile;
+    const ParsedLine line = ParseLine(text);
+    if (line.Kind == LineKind::Section) {
+      Ended = InSection;
+      InSection = !Ended && !Section.empty() && NamesMatch(line.Name, Section);
+      if (InSection) Found.SectionEnd = span;
+      return !Ended || WholeFile;
+    }
+    if (!InSection || line.Kind == LineKind::Blank) return true;
+    Found.SectionEnd = span;
+    for (KeyFound& key : Found.Keys) {
+      if (key.Line || !NamesMatch(line.Name, key.Name)) continue;
+      key.Line = span;
+      key.Value = ValueAsAnsi(line.Value.value_or(std::u16string_view{}), Codec);
+    }
+    return true;
   }
-  return Encode("\r\n", doc.Where.Kind, codec);
+
+  SectionScan Found;
+
+ private:
+  std::u16string_view Section;
+  const TextCodec& Codec;
+  bool WholeFile;
+  bool InSection;
+  bool Ended = false;
+};
+
+// One walk over the contents for all of keys (ANSI names as callers pass them).
+SectionScan ScanSection(std::string_view contents, std::u16string_view section, std::span<const std::string_view> keys,
+                        const TextCodec& codec, bool wholeFile) {
+  SectionScanner scanner(section, codec, wholeFile);
+  for (std::string_view key : keys) scanner.Found.Keys.push_back({PassedName(key, codec), std::nullopt, {}});
+  ForEachLine(contents, LayoutOf(contents), codec, std::ref(scanner));
+  return std::move(scanner.Found);
 }
 
-// Where the key's name ends in a key line's bytes: before the blanks ahead of the
+// Where the key's name ends in a key line's text: before the blanks ahead of the
 // first "=", or of the line's end when it has none.
-std::size_t KeyNameEnd(std::string_view contents, const Line& line, Form kind, const TextCodec& codec) {
-  const std::string_view text = contents.substr(0, line.TextEnd);
-  std::size_t nameEnd = line.Begin;
-  for (std::size_t pos = line.Begin; pos < line.TextEnd;) {
+std::size_t KeyNameEnd(std::string_view text, Form kind, const TextCodec& codec) {
+  std::size_t nameEnd = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t size = CharSize(text, pos, kind, codec);
     const bool single = size == 1 || IsUtf16(kind);
-    if (single && UnitAt(contents, pos, kind) == u'=') break;
-    if (!single || !IsBlank(UnitAt(contents, pos, kind))) nameEnd = pos + size;
+    if (single && UnitAt(text, pos, kind) == u'=') break;
+    if (!single || !IsBlank(UnitAt(text, pos, kind))) nameEnd = pos + size;
     pos += size;
   }
   return nameEnd;
 }
 
-// The line end to write after line when it has none: twice when its last byte is
+// The line end to write after a line that has none: twice when its last byte is
 // a lead byte, which takes the first.
-std::string EndFor(std::string_view contents, const Line& line, Form kind, const std::string& eol,
-                   const TextCodec& codec) {
-  const bool lone =
-      kind == Form::Ansi && EndsInLoneLeadByte(contents.substr(line.Begin, line.TextEnd - line.Begin), codec);
+std::string EndFor(std::string_view text, Form kind, const std::string& eol, const TextCodec& codec) {
+  const bool lone = kind == Form::Ansi && EndsInLoneLeadByte(text, codec);
   return lone ? eol + eol : eol;
 }
 
 bool Breaks(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
 // Whether a name or the value would break the file's lines.
-bool BreaksTheFile(std::string_view section, std::string_view key, std::string_view value,
-                   const std::u16string& sectionName, const std::u16string& keyName, const TextCodec& codec) {
-  return sectionName.empty() || keyName.empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
+bool BreaksTheFile(std::string_view section, const ProfileEntry& entry, const TextCodec& codec) {
+  const std::u16string sectionName = PassedName(section, codec);
+  const std::u16string keyName = PassedName(entry.Key, codec);
+  return sectionName.empty() || keyName.empty() || Breaks(section) || Breaks(entry.Key) || Breaks(entry.Value) ||
          keyName.find(u'=') != std::u16string::npos || sectionName.find(u']') != std::u16string::npos ||
          keyName.front() == u';' || keyName.front() == u'[' || EndsInLoneLeadByte(section, codec) ||
-         EndsInLoneLeadByte(key, codec) || EndsInLoneLeadByte(value, codec);
+         EndsInLoneLeadByte(entry.Key, codec) || EndsInLoneLeadByte(entry.Value, codec);
 }
 
 // An odd last byte of a UTF-16 file is written out as the whole character the
@@ -298,80 +322,208 @@ std::string_view WithOddLastBytePadded(std::string_view contents, std::string& p
   return padded;
 }
 
-// Same line, same spelling of the key and the same line end; new value.
-std::string WithKeyLineRewritten(std::string_view contents, const Document& doc, const Line& line, std::string_view key,
-                                 std::string_view value, const TextCodec& codec) {
-  const Form kind = doc.Where.Kind;
-  const std::string_view head = contents.substr(line.Begin, KeyNameEnd(contents, line, kind, codec) - line.Begin);
-  std::string out(contents.substr(0, line.Begin));
+// A key line's text with a new value: the same spelling of the key, then "=" and
+// the value. The line end after it stays.
+std::string RewrittenKeyLine(std::string_view text, Form kind, const ProfileEntry& entry, const TextCodec& codec) {
+  const std::string_view head = text.substr(0, KeyNameEnd(text, kind, codec));
+  std::string out;
   if (kind == Form::Ansi && EndsInLoneLeadByte(head, codec)) {
     // A lead byte ending the name would take the "=": the key as passed, after the indentation.
     out.append(head.substr(0, head.size() - TrimAnsi(head).size()));  // it ends in the lead byte, not a blank
-    out.append(TrimAnsi(key));
+    out.append(TrimAnsi(entry.Key));
   } else {
     out.append(head);
   }
   // Built by appending: GCC 12 warns falsely (-Wrestrict) on "=" + a string here.
   std::string assignment(1, '=');
-  out.append(Encode(assignment.append(value), kind, codec));
-  out.append(contents.substr(line.TextEnd));
+  out.append(Encode(assignment.append(entry.Value), kind, codec));
   return out;
 }
 
-// A new key after the last line of its section.
-std::string WithKeyLineAdded(std::string_view contents, const Document& doc, const Line& last,
-                             const std::string& keyLine, const std::string& eol, const TextCodec& codec) {
-  const Form kind = doc.Where.Kind;
-  std::string out(contents.substr(0, last.End));
-  if (last.End == last.TextEnd) out.append(EndFor(contents, last, kind, eol, codec));  // last line had no line end
-  out.append(Encode(keyLine, kind, codec)).append(eol);
-  out.append(contents.substr(last.End));
-  return out;
+// How the platform reads one line's text: its kind and name.
+struct LineName {
+  LineKind Kind = LineKind::Blank;
+  std::u16string Name;
+};
+
+LineName NameOf(std::string_view text, Form kind, const TextCodec& codec) {
+  const std::u16string decoded = Decode(text, kind, codec);
+  const ParsedLine line = ParseLine(decoded);
+  return {line.Kind, std::u16string(line.Name)};
 }
 
-// A new section with the key at the end of the file.
-std::string WithSectionAppended(std::string_view contents, const Document& doc, std::string_view section,
-                                const std::string& keyLine, const std::string& eol, const TextCodec& codec) {
-  const Form kind = doc.Where.Kind;
-  std::string out(contents);
-  if (!doc.Lines.empty() && doc.Lines.back().End == doc.Lines.back().TextEnd) {
-    out.append(EndFor(contents, doc.Lines.back(), kind, eol, codec));
-  }
+bool SameKey(const LineName& a, const LineName& b) {
+  return a.Kind == LineKind::Key && b.Kind == LineKind::Key && NamesMatch(a.Name, b.Name);
+}
+
+// A save's edits, settled entry by entry as one save per entry would settle them,
+// from one walk over the file: key lines rewritten in place, new key lines after
+// the section's last line (or in a new section at the end of the file), and a
+// later entry finding what an earlier one wrote. Where an earlier edit would
+// change how the file's own lines read to a later entry (a rewrite that changes
+// a line's name, a lead byte taking the line end written after it, a header
+// that does not read back), the plan gives up and the save walks once per entry.
+struct Rewrite {
+  LineSpan Span;
+  std::string Text;
+};
+
+struct AddedLine {
+  std::string Text;
+  LineName Name;
+};
+
+struct SavePlan {
+  std::string_view Contents;
+  std::string_view Section;
+  std::span<const ProfileEntry> Entries;
+  const TextCodec& Codec;
+  Form Kind = Form::Ansi;
+  SectionScan Scan;
+  std::string Eol;
+  std::map<std::size_t, Rewrite> Rewrites;  // by where the line begins
+  std::vector<AddedLine> Added;
+  std::string Junction;  // the line end written after the line the added lines follow, when it had none
+  bool NewSection = false;
+};
+
+SavePlan PlanFor(std::string_view contents, std::string_view section, std::span<const ProfileEntry> entries,
+                 const TextCodec& codec) {
+  std::vector<std::string_view> keys;
+  for (const ProfileEntry& entry : entries) keys.push_back(entry.Key);
+  const Form kind = LayoutOf(contents).Kind;
+  SectionScan scan = ScanSection(contents, PassedName(section, codec), keys, codec, true);
+  const std::optional<LineSpan>& ended = scan.FirstEnded;
+  std::string eol =
+      ended ? std::string(contents.substr(ended->TextEnd, ended->End - ended->TextEnd)) : Encode("\r\n", kind, codec);
+  return {contents, section, entries, codec, kind, std::move(scan), std::move(eol), {}, {}, {}, false};
+}
+
+std::string_view CurrentText(const SavePlan& plan, const LineSpan& span) {
+  const auto rewritten = plan.Rewrites.find(span.Begin);
+  if (rewritten != plan.Rewrites.end()) return rewritten->second.Text;
+  return plan.Contents.substr(span.Begin, span.TextEnd - span.Begin);
+}
+
+std::string HeaderText(const SavePlan& plan) {
   std::string header(1, '[');
-  header.append(TrimAnsi(section)).append(1, ']');
-  out.append(Encode(header, kind, codec)).append(eol);
-  out.append(Encode(keyLine, kind, codec)).append(eol);
-  return out;
+  header.append(TrimAnsi(plan.Section)).append(1, ']');
+  return Encode(header, plan.Kind, plan.Codec);
 }
 
-std::string ValueIn(const Document& doc, std::u16string_view section, std::string_view key, const TextCodec& codec) {
-  const Location where = Locate(doc.Lines, section, PassedName(key, codec));
-  if (!where.KeyLine) return {};
-  const ParsedLine line = ParseLine(doc.Lines[*where.KeyLine].Text);
-  return ValueAsAnsi(line.Value.value_or(std::u16string_view{}), codec);
+bool PlanRewrite(SavePlan& plan, const LineSpan& span, const ProfileEntry& entry, bool later) {
+  const std::string_view before = CurrentText(plan, span);
+  std::string after = RewrittenKeyLine(before, plan.Kind, entry, plan.Codec);
+  const bool same = !later || SameKey(NameOf(before, plan.Kind, plan.Codec), NameOf(after, plan.Kind, plan.Codec));
+  plan.Rewrites[span.Begin] = {span, std::move(after)};
+  return same;
+}
+
+// The first added line goes after a line that may have no line end yet.
+bool PlanJunction(SavePlan& plan, bool later) {
+  const std::optional<LineSpan> anchor = plan.Scan.SectionEnd ? plan.Scan.SectionEnd : plan.Scan.LastLine;
+  if (!anchor || anchor->End > anchor->TextEnd) return true;
+  plan.Junction = EndFor(CurrentText(plan, *anchor), plan.Kind, plan.Eol, plan.Codec);
+  return !later || plan.Junction == plan.Eol;
+}
+
+// Whether the added lines' CR ends would join a LF the next line starts with into
+// one line end, so that the blank line after them is gone.
+bool EndJoinsNextLine(const SavePlan& plan) {
+  const std::size_t insertAt = plan.Scan.SectionEnd ? plan.Scan.SectionEnd->End : plan.Contents.size();
+  return insertAt < plan.Contents.size() && UnitAt(plan.Contents, insertAt, plan.Kind) == u'\n' &&
+         plan.Eol == Encode("\r", plan.Kind, plan.Codec);
+}
+
+bool PlanAddition(SavePlan& plan, const ProfileEntry& entry, bool later) {
+  if (plan.Added.empty()) {
+    if (!PlanJunction(plan, later) || (later && EndJoinsNextLine(plan))) return false;
+    plan.NewSection = !plan.Scan.SectionEnd;
+    if (plan.NewSection && later) {
+      const LineName header = NameOf(HeaderText(plan), plan.Kind, plan.Codec);
+      if (header.Kind != LineKind::Section || !NamesMatch(header.Name, PassedName(plan.Section, plan.Codec))) {
+        return false;
+      }
+    }
+  }
+  std::string keyLine(TrimAnsi(entry.Key));
+  keyLine.append(1, '=').append(entry.Value);
+  std::string text = Encode(keyLine, plan.Kind, plan.Codec);
+  LineName name = NameOf(text, plan.Kind, plan.Codec);
+  plan.Added.push_back({std::move(text), std::move(name)});
+  return !later || plan.Added.back().Name.Kind == LineKind::Key;
+}
+
+// One entry as its own save would store it; false when a later entry could no
+// longer be settled from the walk.
+bool PlanEntry(SavePlan& plan, std::size_t index) {
+  const ProfileEntry& entry = plan.Entries[index];
+  const bool later = index + 1 < plan.Entries.size();
+  if (const std::optional<LineSpan> line = plan.Scan.Keys[index].Line) return PlanRewrite(plan, *line, entry, later);
+  const LineName name{LineKind::Key, plan.Scan.Keys[index].Name};
+  for (AddedLine& added : plan.Added) {
+    if (!SameKey(added.Name, name)) continue;
+    added.Text = RewrittenKeyLine(added.Text, plan.Kind, entry, plan.Codec);
+    added.Name = NameOf(added.Text, plan.Kind, plan.Codec);
+    return true;
+  }
+  return PlanAddition(plan, entry, later);
+}
+
+std::string Build(const SavePlan& plan) {
+  const std::string_view contents = plan.Contents;
+  const std::size_t insertAt = plan.Scan.SectionEnd ? plan.Scan.SectionEnd->End : contents.size();
+  std::size_t extra = plan.Junction.size() + HeaderText(plan).size() + plan.Eol.size();
+  for (const AddedLine& added : plan.Added) extra += added.Text.size() + plan.Eol.size();
+  for (const auto& [begin, rewrite] : plan.Rewrites) extra += rewrite.Text.size();
+  std::string out;
+  out.reserve(contents.size() + extra);
+  std::size_t copied = 0;
+  for (const auto& [begin, rewrite] : plan.Rewrites) {
+    out.append(contents.substr(copied, begin - copied)).append(rewrite.Text);
+    copied = rewrite.Span.TextEnd;
+  }
+  out.append(contents.substr(copied, insertAt - copied));
+  if (!plan.Added.empty()) {
+    out.append(plan.Junction);
+    if (plan.NewSection) out.append(HeaderText(plan)).append(plan.Eol);
+    for (const AddedLine& added : plan.Added) out.append(added.Text).append(plan.Eol);
+  }
+  out.append(contents.substr(insertAt));
+  return out;
 }
 
 }  // namespace
 
 std::string ReadProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                              const TextCodec& codec) {
-  return ValueIn(Parse(contents, codec), PassedName(section, codec), key, codec);
+  const std::span<const std::string_view> keys(&key, 1);
+  return ScanSection(contents, PassedName(section, codec), keys, codec, false).Keys.front().Value;
 }
 
 std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                                             std::string_view value, const TextCodec& codec) {
-  const std::u16string sectionName = PassedName(section, codec);
-  const std::u16string keyName = PassedName(key, codec);
-  if (BreaksTheFile(section, key, value, sectionName, keyName, codec)) return std::nullopt;
+  const ProfileEntry entry{key, value};
+  return WithProfileValues(contents, section, std::span<const ProfileEntry>(&entry, 1), codec);
+}
+
+std::optional<std::string> WithProfileValues(std::string_view contents, std::string_view section,
+                                             std::span<const ProfileEntry> entries, const TextCodec& codec) {
+  for (const ProfileEntry& entry : entries) {
+    if (BreaksTheFile(section, entry, codec)) return std::nullopt;
+  }
+  if (entries.empty()) return std::string(contents);
   std::string padded;
   contents = WithOddLastBytePadded(contents, padded);
-  const Document doc = Parse(contents, codec);
-  const Location where = Locate(doc.Lines, sectionName, keyName);
-  const std::string eol = LineEndOf(contents, doc, codec);
-  const std::string keyLine = std::string(TrimAnsi(key)) + "=" + std::string(value);
-  if (where.KeyLine) return WithKeyLineRewritten(contents, doc, doc.Lines[*where.KeyLine], key, value, codec);
-  if (where.SectionEnd) return WithKeyLineAdded(contents, doc, doc.Lines[*where.SectionEnd], keyLine, eol, codec);
-  return WithSectionAppended(contents, doc, section, keyLine, eol, codec);
+  SavePlan plan = PlanFor(contents, section, entries, codec);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (PlanEntry(plan, i)) continue;
+    // A walk per entry: each one on its own is settled from its walk.
+    std::string updated(contents);
+    for (const ProfileEntry& entry : entries) updated = *WithProfileValues(updated, section, {&entry, 1}, codec);
+    return updated;
+  }
+  return Build(plan);
 }
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& file, std::uint32_t processId,
@@ -409,13 +561,21 @@ std::string ReadIniValue(FileStore& store, std::string_view section, std::string
 }
 
 std::function<std::string(std::string_view key)> IniSectionReader(FileStore& store, std::string_view section,
-                                                                  const std::filesystem::path& file) {
-  const FileStore::ReadResult read = store.Read(file);
+                                                                  const std::filesystem::path& file,
+                                                                  std::span<const std::string_view> keys) {
+  FileStore::ReadResult read = store.Read(file);
   const TextCodec& codec = store.Codec();
-  const std::string_view contents = read.Status == FileStore::ReadStatus::Ok ? read.Bytes : std::string_view();
-  auto doc = std::make_shared<const Document>(Parse(contents, codec));
-  return [doc, name = PassedName(section, codec), &codec](std::string_view key) {
-    return ValueIn(*doc, name, key, codec);
+  auto contents = std::make_shared<const std::string>(read.Status == FileStore::ReadStatus::Ok ? std::move(read.Bytes)
+                                                                                               : std::string());
+  std::u16string name = PassedName(section, codec);
+  SectionScan scan = ScanSection(*contents, name, keys, codec, false);
+  std::vector<std::pair<std::string, std::string>> answers;
+  for (std::size_t i = 0; i < keys.size(); ++i) answers.emplace_back(keys[i], std::move(scan.Keys[i].Value));
+  return [contents, name = std::move(name), answers = std::move(answers), &codec](std::string_view key) {
+    for (const auto& [known, value] : answers) {
+      if (known == key) return value;
+    }
+    return ScanSection(*contents, name, std::span<const std::string_view>(&key, 1), codec, false).Keys.front().Value;
   };
 }
 
@@ -430,12 +590,10 @@ bool WriteIniValues(FileStore& store, std::string_view section, std::span<const 
   FileStore::ReadResult read = store.Read(file);
   // Never replace what we could not read, nor a file its owner made read-only.
   if (read.Status == FileStore::ReadStatus::Failed || read.ReadOnly) return false;
-  std::string updated = std::move(read.Bytes);
-  for (const ProfileEntry& entry : entries) {
-    std::optional<std::string> next = WithProfileValue(updated, section, entry.Key, entry.Value, store.Codec());
-    if (!next) return false;
-    updated = std::move(*next);
-  }
+  const std::optional<std::string> written = WithProfileValues(read.Bytes, section, entries, store.Codec());
+  if (!written) return false;
+  read.Bytes = std::string();  // only the new contents are held while they are written
+  const std::string& updated = *written;
 
   std::filesystem::path pattern = file;
   pattern += "*.tmp";

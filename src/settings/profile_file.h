@@ -66,6 +66,18 @@ std::string ReadProfileValue(std::string_view contents, std::string_view section
 std::optional<std::string> WithProfileValue(std::string_view contents, std::string_view section, std::string_view key,
                                             std::string_view value, const TextCodec& codec);
 
+// One key and its value for WithProfileValues and WriteIniValues.
+struct ProfileEntry {
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// The contents with every entry stored as WithProfileValue would store them one
+// after another, from one walk over the contents; nullopt when any entry would
+// break the file's lines.
+std::optional<std::string> WithProfileValues(std::string_view contents, std::string_view section,
+                                             std::span<const ProfileEntry> entries, const TextCodec& codec);
+
 // Where the settings file's bytes come from and go to, and the platform's text
 // conversions that go with them. The shell's implementation works on real files;
 // tests use one in memory that can fail on demand.
@@ -99,10 +111,13 @@ std::string ReadIniValue(FileStore& store, std::string_view section, std::string
                          const std::filesystem::path& file);
 
 // Reads the file once and answers, for each key of section asked afterwards,
-// its value as ReadIniValue gives it: a large file is read and parsed once for
-// all its keys, not once per key. store must outlive the reader.
+// its value as ReadIniValue gives it. The keys listed are found in one walk over
+// the file as it is read; any other key asked costs a walk of its own. Memory
+// stays the file's bytes and its longest line, however many lines it has.
+// store must outlive the reader.
 std::function<std::string(std::string_view key)> IniSectionReader(FileStore& store, std::string_view section,
-                                                                  const std::filesystem::path& file);
+                                                                  const std::filesystem::path& file,
+                                                                  std::span<const std::string_view> keys = {});
 
 // Stores one key in a profile file, creating the file, section or key as needed.
 // The new contents go to a temporary file of a name of their own beside it, which
@@ -111,12 +126,6 @@ std::function<std::string(std::string_view key)> IniSectionReader(FileStore& sto
 // replaced. Returns whether the value was stored.
 bool WriteIniValue(FileStore& store, std::string_view section, std::string_view key, std::string_view value,
                    const std::filesystem::path& file);
-
-// One key and its value for WriteIniValues.
-struct ProfileEntry {
-  std::string_view Key;
-  std::string_view Value;
-};
 
 // Stores several keys of one section in one replacement of the file: either every
 // entry is stored or the file stays as it was. Every entry is checked before

@@ -2,6 +2,7 @@
 // loaded. Portable: no <windows.h>.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,6 +18,10 @@ inline constexpr std::string_view KeyBgmRepeat = "\x42\x47\x4D\xD8\xCB\xDF\xB0\x
 inline constexpr std::string_view KeyBgmFile = "\x42\x47\x4D\xCC\xA7\xB2\xD9";        // BGMﾌｧｲﾙ
 inline constexpr std::string_view KeyMoveSpeed = "\x88\xDA\x93\xAE\x91\xAC\x93\x78";  // 移動速度
 inline constexpr std::string_view KeyRebound = "\x94\xBD\x9D\x9B";                    // 反撥
+
+// The five keys, in the order LoadSettings reads them.
+inline constexpr std::array<std::string_view, 5> SettingsKeys = {KeyBgmKind, KeyBgmRepeat, KeyBgmFile, KeyMoveSpeed,
+                                                                 KeyRebound};
 
 inline constexpr std::int16_t BgmNone = 0;
 inline constexpr std::int16_t BgmCdAudio = 1;

@@ -29,7 +29,7 @@ std::filesystem::path SettingsFilePath() { return JoinPath(program::ApplicationD
 
 void LoadProgramSettings(Settings& settings) {
   Win32FileStore store;
-  LoadSettings(settings, {IniSectionReader(store, SettingsSection, SettingsFilePath()),
+  LoadSettings(settings, {IniSectionReader(store, SettingsSection, SettingsFilePath(), SettingsKeys),
                           [](const std::string& path) { return FileExistsAnsi(path); }, LocaleDecimalSeparator()});
 }
 

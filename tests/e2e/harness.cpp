@@ -401,14 +401,14 @@ std::uint32_t Crc32(const std::string& bytes) {
   return crc ^ 0xFFFFFFFFu;
 }
 
+}  // namespace
+
 void PutChunk(std::string& png, const char* type, const std::string& data) {
   PutBigEndian(png, static_cast<std::uint32_t>(data.size()));
   const std::string typed = type + data;
   png += typed;
   PutBigEndian(png, Crc32(typed));
 }
-
-}  // namespace
 
 std::string BlankPng(std::uint32_t width, std::uint32_t height) {
   // Every row is a filter byte 0 and width x 4 zero bytes: the whole stream is

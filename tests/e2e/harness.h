@@ -136,6 +136,8 @@ std::optional<HostProcessStats> HostStatsOf(const std::wstring& program);
 // RGBA). Its pixel data is deflated about a thousandfold, so even a picture of
 // a gigabyte's pixels makes a file of about a megabyte.
 std::string BlankPng(std::uint32_t width, std::uint32_t height);
+// Appends a PNG chunk: its length, type, data and CRC.
+void PutChunk(std::string& png, const char* type, const std::string& data);
 
 // Input as a user gives it.
 void MoveCursor(int x, int y);

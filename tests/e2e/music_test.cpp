@@ -259,7 +259,7 @@ TEST_F(Music, AWavWithABrokenHeaderIsSilentAndEscapeEndsTheRun) {
     return b + std::string(4000, '\x40');
   };
   for (const std::string& bytes : {wave(2, 44100, 0, 4000), wave(0, 44100, 4, 4000), wave(2, 0xFFFFFFF0, 4, 4000),
-                                   wave(2, 44100, 4, 0), wave(2, 44100, 4, 0x7FFFFF00)}) {
+                                   wave(2, 44100, 4, 0), wave(2, 44100, 4, 0x7FFFFF00), wave(2, 400000, 4, 4000)}) {
     WriteBytes(App.File(L"broken.wav"), bytes);
     WriteSettings(App, orbisette::BgmMusicFile, Narrow(App.File(L"broken.wav")));
     MusicRun run(Stage.Shell(), App, Stage.Server(), "-all");

@@ -115,5 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t added = 4 * (std::string(section.Text).size() + std::string(key.Text).size() + value.size() + 8);
   FUZZ_CHECK(written->size() <= file.size() + added);
   FUZZ_CHECK(WithProfileValue(*written, section.Text, key.Text, value, codec) == written);
+
+  // Several keys in one save: the bytes of one save per key.
+  const orbisette::ProfileEntry entries[] = {{key.Text, value}, {Keys[0].Text, " 0"}, {key.Text, "x"}};
+  std::optional<std::string> oneByOne = written;
+  for (const auto& e : std::span(entries).subspan(1))
+    oneByOne = WithProfileValue(*oneByOne, section.Text, e.Key, e.Value, codec);
+  FUZZ_CHECK(orbisette::WithProfileValues(file, section.Text, entries, codec) == oneByOne);
   return 0;
 }

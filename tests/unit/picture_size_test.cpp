@@ -40,6 +40,10 @@ std::string GifImage(std::uint32_t width, std::uint32_t height) {
   return "," + Le(0, 4) + Le(width, 2) + Le(height, 2) + std::string("\0\x02\x02\x4c\x01\0", 6);
 }
 
+// A JPEG frame header.
+std::string Sof(std::uint32_t width, std::uint32_t height) {
+  return "\xFF\xC0" + Be16(11) + "\x08" + Be16(height) + Be16(width) + "\x01\x01\x11" + std::string(1, '\0');
+}
 using Declared = std::optional<std::pair<std::uint32_t, std::uint32_t>>;
 
 TEST(PictureSize, EachFormatsDeclaredSize) {
@@ -48,9 +52,15 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
     std::string Bytes;
     bool Known;
     Declared Size;
+    std::uint64_t Pixels = 0;  // what the decode holds, when the row says
   };
   const std::string jpegTables = "\xFF\xD8\xFF\xE0" + Be16(4) + "JF" + "\xFF\xC4" + Be16(3) + "\x10";
   const std::string gifComment = "!\xFE\x03" + std::string("abc") + std::string(1, '\0');
+  const std::string hidden = jpegTables + "\xFF" + '\0' + Be16(15) + Sof(16000, 16000) + Sof(16, 16) + "\xFF\xDA";
+  std::string sixty, padded = GifImage(4, 4).substr(0, 12);  // sixty 4096 x 4096 frames; one of 5000 sub-blocks
+  for (int i = 0; i < 60; ++i) sixty += GifImage(4096, 4096);
+  for (int i = 0; i < 5000; ++i) padded += "\1x";
+  const std::string bigTile = Tiff(true, {{{256, 16}, {257, 16}, {322, 16384}, {323, 16384}}});
   const std::vector<Case> cases = {
       {"BMP, top-down", Bmp(Dib(7, -5000)), true, {{7, 5000}}},
       {"BMP, core header", Bmp(Le(12, 4) + Le(3, 2) + Le(4, 2) + Le(1, 2) + Le(24, 2)), true, {{3, 4}}},
@@ -62,7 +72,13 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
       {"icon, a DIB over its mask", Icon(1, {Dib(32, 64)}), true, {{32, 32}}},
       {"cursor, a DIB and a PNG", Icon(2, {Dib(16, 32), Png(300, 5000)}), true, {{300, 5000}}},
       {"icon with no image", Icon(1, {}), true, std::nullopt},
-      {"TIFF, left to the codecs", "II*" + std::string(29, '\0'), false, std::nullopt},
+      {"JPEG, a frame behind 0xFF 0x00", hidden, true, {{16000, 16000}}, 16000ull * 16000 + 256},
+      {"GIF, sixty frames", Gif(4096, 4096, sixty), true, {{4096, 4096}}, 60ull << 24},
+      {"GIF, a frame after 5000 sub-blocks", Gif(4, 4, padded + '\0' + GifImage(16000, 9)), true, {{16000, 9}}},
+      {"TIFF, a huge tile", bigTile, true, {{16, 16}}, 1ull << 28},
+      {"TIFF, two pages", Tiff(false, {{{256, 100}, {257, 50}}, {{256, 30}, {257, 200}}}), true, {{100, 200}}, 11000},
+      {"TIFF, pages in a loop", Tiff(true, {{{256, 1}, {257, 1}}}, true), true, std::nullopt},
+      {"WebP, left to the codecs", "RIFF" + Le(24, 4) + "WEBPVP8 " + std::string(20, '\0'), false, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
@@ -72,7 +88,14 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
     EXPECT_EQ(declared.KnownFormat, c.Known);
     const Declared size = declared.Size ? Declared({declared.Size->Width, declared.Size->Height}) : std::nullopt;
     EXPECT_EQ(size, c.Size);
+    EXPECT_EQ(c.Pixels != 0 ? declared.DecodePixels : 0, c.Pixels);
   }
+}
+
+TEST(PictureSize, DecodesWithinTheBoundOnly) {
+  EXPECT_TRUE(MayDecode({true, PictureSize{4096, 4096}, LargestDecodePixels}));
+  EXPECT_FALSE(MayDecode({true, PictureSize{4096, 4096}, LargestDecodePixels + 1}));
+  EXPECT_FALSE(MayDecode({true, PictureSize{4097, 1}, 4097}));
 }
 
 }  // namespace

@@ -153,6 +153,7 @@ TEST(ProfileWrite, CreatesSectionsAndFollowsTheFilesLineEnds) {
       {"", "[S]\r\nk= 1\r\n"},
       {"[A]\nx=1\n", "[A]\nx=1\n[S]\nk= 1\n"},
       {"[A]\r\nx=1", "[A]\r\nx=1\r\n[S]\r\nk= 1\r\n"},
+      {"[A]\rx=1\r\n", "[A]\rx=1\r\n[S]\rk= 1\r"},  // the first line end
       {"[S]\r\nk=0", "[S]\r\nk= 1"},
       {"[S]\nj=0", "[S]\nj=0\nk= 1\n"},
       {"[s]\r\n  K = 5 \r\n", "[s]\r\n  K= 1\r\n"},
@@ -186,6 +187,28 @@ TEST(ProfileWrite, KeepsTheFilesEncodingAndLineEnds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.Before));
     EXPECT_EQ(WithProfileValue(c.Before, "S", c.Key, "\x89\xB9"), std::optional<std::string>(c.After));  // 音
+  }
+}
+
+TEST(ProfileWrite, SeveralKeysAtOnceAsOneAfterAnother) {
+  using namespace std::string_literals;
+  const struct {
+    std::string Before;
+    std::vector<ProfileEntry> Entries;
+  } cases[] = {
+      {"", {{"k", " 1"}, {"j", "2"}, {"K", "3"}}},                             // a new section; a key found again
+      {"[s]\r\nK=1\r\n\r\n[T]\r\nj=0", {{"j", "2"}, {"k", "3"}, {"J", "4"}}},  // an added key rewritten
+      {"[S]\rk=0\r\n\n[T]", {{"j", "1"}, {"m", "2"}}},                         // a CR end would join the LF after it
+      {"[S]\rk=x\x88", {{"m", "1"}, {"k", "2"}}},                              // a lead byte takes the first line end
+      {"[S]\n\x81", {{"\x81 ", "1"}, {"\x81 ", "2"}}},  // the name's lead byte takes the "=": a new name
+      {"\xFF\xFE[\0S\0]\0\r\0\n\0x"s, {{"k", "1"}, {"x", "2"}}},
+      {"[S]\nk=1", {{"\x81 ", "1"}, {"k", "2"}, {"\x81 ", "3"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Before));
+    std::optional<std::string> oneByOne = c.Before;
+    for (const ProfileEntry& e : c.Entries) oneByOne = WithProfileValue(*oneByOne, "S", e.Key, e.Value);
+    EXPECT_EQ(orbisette::WithProfileValues(c.Before, "S", c.Entries, Codec()), oneByOne);
   }
 }
 
