@@ -188,6 +188,19 @@ MusicRun::MusicRun(HostShell& shell, const AppFolder& app, const std::string& pu
   }
 }
 
+bool MusicRun::End() {
+  Windows.WatchClosely();
+  std::this_thread::sleep_for(20ms);  // a poll at the new pace has begun
+  EndedAt = Now();
+  PressEscape();
+  const bool exited = Process->WaitForExit(3s);
+  if (!exited || Process->ExitCode() != 0) {
+    ADD_FAILURE() << (exited ? "exit code " + std::to_string(Process->ExitCode()) : "still running 3 s after Escape")
+                  << ", " << Process->Windows().size() << " windows, " << (Now() - EndedAt) << " ms";
+  }
+  return exited && Process->ExitCode() == 0 && Process->Windows().empty();
+}
+
 std::vector<TraceEvent> MusicRun::Trace() {
   std::vector<std::string> unknown;
   std::vector<TraceEvent> events = ReadTrace(Shell.Folder().File(Name + ".log"), unknown);

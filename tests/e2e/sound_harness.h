@@ -9,8 +9,6 @@
 // a Unix program when asked to), and ends every one of them.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -257,18 +255,7 @@ class MusicRun {
            });
   }
   // Escape, as a user ends the run; true when it ended cleanly within 3 s.
-  bool End() {
-    Windows.WatchClosely();
-    std::this_thread::sleep_for(20ms);  // a poll at the new pace has begun
-    EndedAt = Now();
-    PressEscape();
-    const bool exited = Process->WaitForExit(3s);
-    if (!exited || Process->ExitCode() != 0) {
-      ADD_FAILURE() << (exited ? "exit code " + std::to_string(Process->ExitCode()) : "still running 3 s after Escape")
-                    << ", " << Process->Windows().size() << " windows, " << (Now() - EndedAt) << " ms";
-    }
-    return exited && Process->ExitCode() == 0 && Process->Windows().empty();
-  }
+  bool End();
   // The trace's events; a line in a form the parser does not know fails the test.
   std::vector<TraceEvent> Trace();
   SaverProcess& Saver() { return *Process; }
