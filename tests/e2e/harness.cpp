@@ -197,11 +197,13 @@ DWORD SaverProcess::ExitCode() const {
   return code;
 }
 
-std::vector<HWND> SaverProcess::Windows() const {
+std::vector<HWND> SaverProcess::Windows() const { return WindowsOfProcess(ProcessId); }
+
+std::vector<HWND> WindowsOfProcess(DWORD processId) {
   struct Search {
     DWORD Id;
     std::vector<HWND> Found;
-  } search{ProcessId, {}};
+  } search{processId, {}};
   ::EnumWindows(
       [](HWND hwnd, LPARAM lp) -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);

@@ -58,6 +58,9 @@ class MarkerWindow {
   HWND Hwnd = nullptr;
 };
 
+// The top-level windows (visible or not) of a process.
+std::vector<HWND> WindowsOfProcess(DWORD processId);
+
 // One started copy of the program; ended by force if it outlives its test.
 class SaverProcess {
  public:

@@ -221,20 +221,9 @@ void WindowWatch::Poll(bool lookForNew) {
     if (!::IsWindow(hwnd)) Gone.emplace(hwnd, now);
   }
   if (!lookForNew) return;  // the windows' end is what needs the millisecond
-  struct Search {
-    DWORD Process;
-    std::vector<HWND> Visible;
-  } search{process, {}};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM found) {
-        auto& s = *reinterpret_cast<Search*>(found);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s.Process && ::IsWindowVisible(hwnd)) s.Visible.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  for (HWND hwnd : search.Visible) Shown.emplace(hwnd, now);
+  for (HWND hwnd : WindowsOfProcess(process)) {
+    if (::IsWindowVisible(hwnd)) Shown.emplace(hwnd, now);
+  }
 }
 
 Tick WindowWatch::First(const std::map<HWND, Tick>& moments, const std::set<HWND>& windows) const {
