@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "cp932_test_codec.h"
 #include "music/api_result.h"
 #include "music/orbisette_bgm.h"
 #include "music/run_music.h"
@@ -58,6 +59,9 @@ std::string Send(Orbisette_BGM& m, const std::string& command) {
   return std::to_string(m.SendMciCommand(command, reply)) + " " + reply;
 }
 
+// The layer's own replies as a Japanese system's user reads them.
+std::string Japanese(std::u16string_view text) { return Cp932TestCodec().FromUtf16(TextEncoding::Ansi, text); }
+
 TEST(MciCommandLayer, RepliesCodesAndApiResult) {
   const std::string mp3 = "open \"a.mp3\" type MPEGVideo Alias MP3Play";
   const struct {
@@ -67,11 +71,11 @@ TEST(MciCommandLayer, RepliesCodesAndApiResult) {
     std::int32_t ApiResult;
   } cases[] = {
       // clang-format off
-      {[](auto& m) { return Send(m, ""); }, {}, "-1 " + std::string(NoCommandText), "", 77},
+      {[](auto& m) { return Send(m, ""); }, {}, "-1 " + Japanese(u"コマンド文字列が指定されていません"), "", 77},
       {[](auto& m) { return m.MciQuery(""); }, {}, "Error:-1", "", -1},
       {[](auto& m) { return m.MciQuery("q"); }, {{"q", {Fail(263)}}}, "Error:263", "q|512; error 263|256; ", 263},
       {[](auto& m) { return Send(m, "a"); }, {{"a", {Fail(263)}}}, "263 MCI error 263", "a|512; error 263|256; ", 263},
-      {[](auto& m) { return Send(m, "a"); }, {{"a", {Fail(999)}}}, "999 " + std::string(NoErrorText),
+      {[](auto& m) { return Send(m, "a"); }, {{"a", {Fail(999)}}}, "999 " + Japanese(u"Error (文字列が取れません)"),
        "a|512; error 999|256; ", 999},
       {[](auto& m) { auto longer = m.MciQuery("q"); return longer + "," + Send(m, "q"); },
        {{"q", {Ok("playing"), Ok("1")}}}, "playing,0 1", "q|512; q|512; ", 0},
