@@ -61,6 +61,8 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
   for (int i = 0; i < 60; ++i) sixty += GifImage(4096, 4096);
   for (int i = 0; i < 5000; ++i) padded += "\1x";
   const std::string bigTile = Tiff(true, {{{256, 16}, {257, 16}, {322, 16384}, {323, 16384}}});
+  std::vector<std::string> icons(65, Png(16, 16));
+  icons.back() = Png(300, 5000);
   const std::vector<Case> cases = {
       {"BMP, top-down", Bmp(Dib(7, -5000)), true, {{7, 5000}}},
       {"BMP, core header", Bmp(Le(12, 4) + Le(3, 2) + Le(4, 2) + Le(1, 2) + Le(24, 2)), true, {{3, 4}}},
@@ -78,6 +80,8 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
       {"TIFF, a huge tile", bigTile, true, {{16, 16}}, 1ull << 28},
       {"TIFF, two pages", Tiff(false, {{{256, 100}, {257, 50}}, {{256, 30}, {257, 200}}}), true, {{100, 200}}, 11000},
       {"TIFF, pages in a loop", Tiff(true, {{{256, 1}, {257, 1}}}, true), true, std::nullopt},
+      {"icon, 64 images, the largest last", Icon(1, {icons.begin() + 1, icons.end()}), true, {{300, 5000}}},
+      {"icon, 65 images", Icon(1, icons), true, std::nullopt},
       {"WebP, left to the codecs", "RIFF" + Le(24, 4) + "WEBPVP8 " + std::string(20, '\0'), false, std::nullopt},
   };
   for (const Case& c : cases) {
