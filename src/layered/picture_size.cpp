@@ -182,12 +182,14 @@ std::optional<Sized> GifSize(const ReadBytesAt& read) {
   return Sized{size, FramesCost(std::max<std::uint64_t>(frames, 1), size)};
 }
 
-// Every image in the directory, each by its own header (an embedded PNG or DIB).
+// Every image in the directory, each by its own header (an embedded PNG or DIB);
+// a directory of more than MostIcons is refused, not judged on its first ones.
 std::optional<Sized> IconSize(const ReadBytesAt& read) {
   std::array<std::uint8_t, 6> directory{};
-  if (read(0, directory) != directory.size() || Le16(directory, 4) == 0) return std::nullopt;
+  const std::uint32_t count = read(0, directory) == directory.size() ? Le16(directory, 4) : 0;
+  if (count == 0 || count > MostIcons) return std::nullopt;
   std::optional<Sized> found;
-  for (std::uint32_t i = 0; i < std::min<std::uint32_t>(Le16(directory, 4), MostIcons); ++i) {
+  for (std::uint32_t i = 0; i < count; ++i) {
     std::array<std::uint8_t, 16> entry{};
     if (read(6 + 16 * i, entry) != entry.size()) return std::nullopt;
     std::array<std::uint8_t, PngHeadLength> head{};

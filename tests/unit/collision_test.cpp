@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace orbisette {
 namespace {
@@ -128,6 +129,24 @@ TEST(Collision, OverlappingBallsGetFreshFullSpeedEveryTick) {
     AnimationStep(t, ScreenFromPixels(1024, 768, {}), ReboundOn, Speed, Pi);
     for (const BallState& b : {t[0], t[1]}) EXPECT_NEAR(std::hypot(b.SpeedX, b.SpeedY), Speed, 1e-4) << tick;
   }
+}
+
+// A tick moves every ball, then places the windows where the balls now are,
+// then settles the contacts. Ball 9, 1621 twips from ball 8, closes in: they
+// touch only after this tick's move, and bounce on this tick.
+TEST(Collision, ATickMovesEveryBallThenPlacesTheWindowsThenBounces) {
+  BallTable t{};
+  for (std::size_t k = 0; k < BallCount; ++k)
+    t[k] = {static_cast<float>(k % 5) * 2500, k < 5 ? 1000.0f : 5000.0f, 3, 2};
+  t[9] = {9121, 5000, -1, 2};
+  const BallTable before = t;
+  std::vector<BallTable> placed;
+  const auto place = [&](const BallTable& balls) { placed.push_back(balls); };
+  AnimationStep(t, ScreenFromPixels(1024, 768, {}), ReboundOn, Speed, Pi, place);
+  ASSERT_EQ(placed.size(), 1u);
+  for (std::size_t k = 0; k < BallCount; ++k) EXPECT_EQ(placed[0][k].PosY, before[k].PosY + 2) << k;
+  EXPECT_EQ(placed[0][9].SpeedX, -1.0f) << "placed before the bounce";
+  EXPECT_EQ(t[9].SpeedX, Speed);
 }
 
 }  // namespace

@@ -32,6 +32,9 @@ TEST(DialogLook, GradientColourOfARow) {
   // Pixel rows take the twip at their own top: row 301 at 12 twips a pixel is y 3612.
   EXPECT_EQ(Channels(GradientColourOfRow(Form, 301, 3660, 12)), (std::array{9, 9, 39}));
   EXPECT_EQ(Channels(GradientColourOfRow(Form, 122, 3660, 15)), (std::array{220, 220, 250}));
+  // 192 DPI, 7.5 twips a pixel: rows 1 and 47 start at 7.5 and 352.5, halves to even: y 8 and 352.
+  EXPECT_EQ(Channels(GradientColourOfRow(Form, 1, 3660, 7.5)), (std::array{2, 2, 32}));
+  EXPECT_EQ(Channels(GradientColourOfRow(Form, 47, 3660, 7.5)), (std::array{65, 65, 95}));
 }
 
 TEST(DialogLook, ZoomPointFollowsTheCursorAtLoad) {

@@ -125,8 +125,10 @@ TEST(DialogModel, SpeedBarAndLabel) {
   }
   Settings settings = SettingsWith(0);
   DialogModel model(settings, Context());
-  model.MoveSpeedBar(42);
-  EXPECT_EQ((std::pair{model.SpeedBar(), model.SpeedLabel()}), (std::pair{42, std::wstring(L"42")}));
+  for (const auto& [moved, bar] : {std::pair{42, 42}, {9, 10}, {61, 60}}) {  // the bar stops at its ends
+    model.MoveSpeedBar(moved);
+    EXPECT_EQ((std::pair{model.SpeedBar(), model.SpeedLabel()}), (std::pair{bar, std::to_wstring(bar)})) << moved;
+  }
   EXPECT_EQ(settings.MoveSpeed, 15.0f) << "the bar never changes the speed in memory";
 }
 
@@ -152,6 +154,7 @@ TEST(DialogSave, WritesTheFiveKeys) {
       {"7 typed", SettingsWith(1), Type(L"7"), SavedFile(" 1", " 7", "", " 15", " 1"), 7},
       {"letters typed", SettingsWith(1, 4), Type(L"abc"), SavedFile(" 1", " 0", "", " 15", " 1"), 0},
       {"full-width 12", SettingsWith(1), Type(L"１２"), SavedFile(" 1", " 12", "", " 15", " 1"), 12},
+      {"full-width blanks", SettingsWith(1), Type(L"\u30007\u3000"), SavedFile(" 1", " 7", "", " 15", " 1"), 7},
       {"2.5 halves to even", SettingsWith(1), Type(L" 2.5 "), SavedFile(" 1", " 2", "", " 15", " 1"), 2},
       {"lowest repeat", SettingsWith(1), Type(L"-32768.5"), SavedFile(" 1", "-32768", "", " 15", " 1"), -32768},
       {"highest repeat", SettingsWith(1), Type(L"32767"), SavedFile(" 1", " 32767", "", " 15", " 1"), 32767},
@@ -249,6 +252,8 @@ TEST(DialogModel, PickedFileIsKeptOnlyWhenTheFileCanHoldIt) {
       {L"C:\\" + std::wstring(252, L'b'), "C:\\" + std::string(252, 'b'), false},
       {L"C:\\" + std::wstring(253, L'b'), "C:\\old.wav", true},
       {L"", "C:\\old.wav", false},
+      {L"C:\\a\nb.mp3", "C:\\old.wav", true},
+      {L"C:\\a\rb.mp3", "C:\\old.wav", true},
   };
   for (const auto& c : cases) {
     Settings settings = SettingsWith(2, 0, "C:\\old.wav");
@@ -284,6 +289,22 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
     EXPECT_EQ(TogglesRebound(row.Id), row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu) << row.Name;
   }
   EXPECT_EQ(rows, 25u);
+  // No two rectangles in one container overlap, but a heading's frame around its label.
+  const auto right = [](const TwipsRect& r) { return r.Left + r.Width; };
+  const auto bottom = [](const TwipsRect& r) { return r.Top + r.Height; };
+  const auto frames = [&](const DialogControl& f, const DialogControl& l) {
+    return f.Kind == ControlKind::Frame && l.Kind == ControlKind::Label && f.Place.Left <= l.Place.Left &&
+           f.Place.Top <= l.Place.Top && right(l.Place) <= right(f.Place) && bottom(l.Place) <= bottom(f.Place);
+  };
+  const std::span<const DialogControl> all = DialogControls();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    for (std::size_t j = i + 1; j < all.size(); ++j) {
+      const TwipsRect &a = all[i].Place, &b = all[j].Place;
+      const bool apart = right(a) <= b.Left || right(b) <= a.Left || bottom(a) <= b.Top || bottom(b) <= a.Top;
+      EXPECT_TRUE(all[i].OnPanel != all[j].OnPanel || apart || frames(all[i], all[j]) || frames(all[j], all[i]))
+          << all[i].Name << " / " << all[j].Name;
+    }
+  }
 }
 
 // The picker's filter: a name, then patterns that take MP3 and WAV files in
@@ -348,6 +369,8 @@ TEST(DialogControls, PlacedAcrossTheMiddleAThirdDown) {
       {1024, 768, 485, 273, {15, 15}, 269, 165},  // 8085 \ 2 = 4042 twips; 7425 \ 3 = 2475
       {1280, 1024, 605, 420, {12, 12}, 338, 201},
       {400, 200, 485, 273, {15, 15}, -42, -24},  // smaller than the dialog: towards zero
+      // 96 DPI across, 120 down: 11985 \ 2 = 5992 twips; 4560 \ 3 = 1520
+      {1280, 720, 481, 340, {15, 12}, 399, 127},
   };
   for (const auto& c : cases) {
     const PixelPoint p = DialogPlacement(c.ScreenW, c.ScreenH, c.OuterW, c.OuterH, c.PerPixel);

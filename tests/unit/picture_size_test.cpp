@@ -41,8 +41,8 @@ std::string GifImage(std::uint32_t width, std::uint32_t height) {
 }
 
 // A JPEG frame header.
-std::string Sof(std::uint32_t width, std::uint32_t height) {
-  return "\xFF\xC0" + Be16(11) + "\x08" + Be16(height) + Be16(width) + "\x01\x01\x11" + std::string(1, '\0');
+std::string Sof(std::uint32_t width, std::uint32_t height, char marker = '\xC0') {
+  return std::string{'\xFF', marker} + Be16(11) + "\x08" + Be16(height) + Be16(width) + "\x01\x01\x11" + '\0';
 }
 using Declared = std::optional<std::pair<std::uint32_t, std::uint32_t>>;
 
@@ -60,7 +60,14 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
   std::string sixty, padded = GifImage(4, 4).substr(0, 12);  // sixty 4096 x 4096 frames; one of 5000 sub-blocks
   for (int i = 0; i < 60; ++i) sixty += GifImage(4096, 4096);
   for (int i = 0; i < 5000; ++i) padded += "\1x";
-  const std::string bigTile = Tiff(true, {{{256, 16}, {257, 16}, {322, 16384}, {323, 16384}}});
+  const std::string bigTile = Tiff(true, {{{322, 16384}, {323, 16384}, {256, 16}, {257, 16}}});
+  std::string kinds = jpegTables, restarts = "\xFF\xD8" + Sof(16, 16);  // every marker from 0xC1; the most walked
+  for (int m = 0xC1; m <= 0xCF; ++m) kinds += Sof(1u << (m - 0xC0), 1, static_cast<char>(m));
+  for (int i = 0; i < 4094; ++i) restarts += "\xFF\xD0";
+  const std::string blocks(2 * ((1 << 22) - 2), '\1'),
+      local = GifImage(4, 4).replace(9, 1, "\x81" + std::string(12, 'z'));
+  std::vector<std::string> icons(65, Png(16, 16));
+  icons.back() = Png(300, 5000);
   const std::vector<Case> cases = {
       {"BMP, top-down", Bmp(Dib(7, -5000)), true, {{7, 5000}}},
       {"BMP, core header", Bmp(Le(12, 4) + Le(3, 2) + Le(4, 2) + Le(1, 2) + Le(24, 2)), true, {{3, 4}}},
@@ -78,6 +85,36 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
       {"TIFF, a huge tile", bigTile, true, {{16, 16}}, 1ull << 28},
       {"TIFF, two pages", Tiff(false, {{{256, 100}, {257, 50}}, {{256, 30}, {257, 200}}}), true, {{100, 200}}, 11000},
       {"TIFF, pages in a loop", Tiff(true, {{{256, 1}, {257, 1}}}, true), true, std::nullopt},
+      {"PNG", Png(300, 5000), true, {{300, 5000}}},
+      {"BMP, a header of no length", Bmp(std::string(40, '\0')), true, std::nullopt},
+      {"JPEG, a frame of every kind", kinds + "\xFF\xDA" + Sof(65535, 65535), true, {{32768, 1}}, 78642},
+      {"JPEG, RST, TEM, COM", "\xFF\xD8\xFF\xD0\xFF\xD7\xFF\x01\xFF\xFE" + Be16(2) + Sof(16, 16), true, {{16, 16}}},
+      {"JPEG, a segment shorter than its length", jpegTables + "\xFF\xFE" + Be16(1) + Sof(16, 16), true, std::nullopt},
+      {"JPEG, a second start", jpegTables + "\xFF\xD8" + Be16(2) + Sof(16, 16), true, std::nullopt},
+      {"JPEG, a frame past its end", jpegTables + Sof(16, 16) + "\xFF\xD9" + Be16(2) + Sof(500, 500), true, {{16, 16}}},
+      {"JPEG, cut in its frame header", jpegTables + Sof(16, 16).substr(0, 6), true, std::nullopt},
+      {"JPEG, the most markers walked", restarts + "\xFF\xDA", true, {{16, 16}}},
+      {"JPEG, one marker more", restarts + "\xFF\xD0\xFF\xDA", true, std::nullopt},
+      {"GIF87a, a local colour table", Gif(10, 10, local + GifImage(5000, 3)).replace(3, 3, "87a"), true, {{5000, 10}}},
+      {"GIF, no image", Gif(100, 100, ""), true, {{100, 100}}, 10000},
+      {"GIF, cut in its screen", Gif(100, 100, "").substr(0, 11), true, std::nullopt},
+      {"GIF, the most sub-blocks walked", Gif(4, 4, GifImage(16, 9).substr(0, 11) + blocks + '\0'), true, {{16, 9}}},
+      {"GIF, one more", Gif(4, 4, GifImage(16, 9).substr(0, 11) + blocks + "\1\1" + '\0'), true, std::nullopt},
+      {"icon, cut in its entry", std::string("\0\0\1\0\1\0", 6) + std::string(8, '\0'), true, std::nullopt},
+      {"icon, an unreadable image first", Icon(1, {Le(16, 4), Dib(16, 32)}), true, std::nullopt},
+      {"icon, the largest in the middle", Icon(1, {Dib(16, 32), Png(64, 64), Dib(32, 64)}), true, {{64, 64}}, 5376},
+      {"icon, 64 images, the largest last", Icon(1, {icons.begin() + 1, icons.end()}), true, {{300, 5000}}},
+      {"icon, 65 images", Icon(1, icons), true, std::nullopt},
+      {"TIFF, a SHORT width", Tiff(true, {{{256, 0x10064}, {257, 50}}}).replace(12, 1, "\3"), true, {{100, 50}}},
+      {"TIFF, a width again, of two", Tiff(true, {{{256, 9}, {257, 9}, {256, 9}}}).replace(38, 1, "\2"), true,
+       std::nullopt},
+      {"TIFF, no width", Tiff(true, {{{257, 50}}}), true, std::nullopt},
+      {"TIFF, a tile of no width", Tiff(true, {{{256, 16}, {257, 16}, {322, 0}, {323, 16}}}), true, std::nullopt},
+      {"TIFF, 64 pages", Tiff(true, {64, {{256, 1}, {257, 1}}}), true, {{1, 1}}},
+      {"TIFF, 65 pages", Tiff(true, {65, {{256, 1}, {257, 1}}}), true, std::nullopt},
+      {"TIFF, 2^64", Tiff(true, {4, {{256, 1}, {257, 1}, {322, 1u << 31}, {323, 1u << 31}}}), true, {{1, 1}}, ~0ull},
+      {"three bytes of an icon", std::string("\0\0\1", 3), false, std::nullopt},
+      {"BigTIFF", std::string("II+\0", 4) + Le(16, 4), true, std::nullopt},
       {"WebP, left to the codecs", "RIFF" + Le(24, 4) + "WEBPVP8 " + std::string(20, '\0'), false, std::nullopt},
   };
   for (const Case& c : cases) {

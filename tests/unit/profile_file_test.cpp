@@ -105,6 +105,7 @@ TEST(ProfileRead, HandEditedFilesReadAsOnThePlatform) {
       {"[S]\r\nk= v \0w\r\n"s, "S", "k", "v "},
       {"[S]\r\nk=\"v\0\"\r\n"s, "S", "k", "\"v"},
       {"[S]\r\nk=\"" + std::string(255, 'a') + "\"\r\n", "S", "k", a254},
+      {"[S]\r\nk=\"" + std::string(256, 'a') + "\"\r\n", "S", "k", std::string(255, 'a')},
       {"[S]\r\nk=" + a254 + "\x88\xDA\r\n", "S", "k", a254},  // no half character
       {"[S]\r\nk=v\x85w\r\n", "S", "k", "v\x81\x45"},         // no such character: the platform's U+30FB
       {"[S]\rk=x\x88\rj=2\r", "S", "k", "x\x81\x45j=2"},      // a lone lead byte takes the CR after it
@@ -325,6 +326,7 @@ TEST(IniFile, LeftoversOfEarlierSavesNeitherBlockNorStay) {
   for (const auto& path : {ours, stuck, notOurs, earlier}) store.Files[path] = "half a file";
   store.ReadOnly.insert(ours);
   store.Stuck.insert(stuck);  // in the way of the first name this save tries
+  store.Stuck.insert(store.Written.back());
 
   ASSERT_TRUE(WriteIniValue(store, SettingsSection, KeyRebound, " 0", IniPath));
   EXPECT_EQ(store.Files[IniPath], "[Section]\r\n\x94\xBD\x9D\x9B= 0\r\n");
