@@ -21,35 +21,51 @@ void MoveTo(BallWindow& window, const BallState& ball, TwipsPerPixel perPixel) {
   if (const auto at = WindowPointOf(ball, perPixel)) window.Move(at->X, at->Y);
 }
 
+}  // namespace
+
 // The run's end may not wait on the platform: its MP3 player can hang in the
-// stop at the end (Wine 10's does at times), and the key that ended the run
-// must end the process all the same. While the end goes on, a guard ends the
-// process without its clean-up once EndWait has passed.
+// stop at the end, or fail in a thread of its own (Wine 10's does at times,
+// which then holds the process for a debugger), and the key that ended the run
+// must end the process all the same. Once the end begins, the guard ends the
+// process without its clean-up when EndWait passes before the end is done, or
+// at once when any thread fails. Its thread waits from the run's start, so that
+// the end itself starts nothing.
 class EndGuard {
  public:
   static constexpr DWORD EndWait = 1000;  // milliseconds; a whole end takes well under 100
 
-  EndGuard() : Done(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    if (Done) Watcher.reset(::CreateThread(nullptr, 0, Watch, Done.get(), 0, nullptr));
+  EndGuard()
+      : Begun(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), Done(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (Begun && Done) Watcher.reset(::CreateThread(nullptr, 0, Watch, this, 0, nullptr));
   }
   EndGuard(const EndGuard&) = delete;
   EndGuard& operator=(const EndGuard&) = delete;
   ~EndGuard() {
     if (!Watcher) return;
     ::SetEvent(Done.get());
+    ::SetEvent(Begun.get());
     ::WaitForSingleObject(Watcher.get(), INFINITE);
   }
+  void EndBegins() noexcept {
+    ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG {
+      ::TerminateProcess(::GetCurrentProcess(), 0);
+      return EXCEPTION_EXECUTE_HANDLER;
+    });
+    ::SetEvent(Begun.get());
+  }
+  void EndDone() noexcept { ::SetEvent(Done.get()); }
 
  private:
-  static DWORD WINAPI Watch(void* done) {
-    if (::WaitForSingleObject(done, EndWait) == WAIT_TIMEOUT) ::TerminateProcess(::GetCurrentProcess(), 0);
+  static DWORD WINAPI Watch(void* self) {
+    const auto* guard = static_cast<const EndGuard*>(self);
+    ::WaitForSingleObject(guard->Begun.get(), INFINITE);
+    if (::WaitForSingleObject(guard->Done.get(), EndWait) == WAIT_TIMEOUT) ::TerminateProcess(::GetCurrentProcess(), 0);
     return 0;
   }
+  unique_handle Begun;
   unique_handle Done;
   unique_handle Watcher;
 };
-
-}  // namespace
 
 SaverRun::SaverRun(const Settings& settings, RunOptions options, std::function<void()> onEnded)
     : Config(settings),
@@ -79,6 +95,7 @@ void SaverRun::Start() {
   // last query" bit may be left from a press minutes ago (a dialog closed with
   // Escape), and only a press during the run may end it.
   ::GetAsyncKeyState(VK_ESCAPE);
+  Guard = std::make_unique<EndGuard>();
   if (MainWindow().Create()) FormLoad();
 }
 
@@ -193,13 +210,14 @@ bool SaverRun::EndAsked(const ScreenGeometry& screen) {
 void SaverRun::End() noexcept {
   if (Ending) return;
   Ending = true;
-  const EndGuard guard;
+  if (Guard) Guard->EndBegins();
   Animation.Kill();
   FormQueryUnload();
   FormUnload();
   // A sound player stuck in the platform would hold the process's clean-up too.
   if (MciDevices.PlayerStuck()) ::TerminateProcess(::GetCurrentProcess(), 0);
   if (OnEnded) OnEnded();
+  if (Guard) Guard->EndDone();
 }
 
 void SaverRun::StopMusic() noexcept {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "layered/ball_window_win32.h"
@@ -28,6 +29,8 @@ struct RunOptions {
   // The display counter ShowCursor gave the start-up when it hid the cursor.
   std::int32_t CursorShowCount = 0;
 };
+
+class EndGuard;
 
 class SaverRun final : private BallWindowListener {
  public:
@@ -85,6 +88,7 @@ class SaverRun final : private BallWindowListener {
   // through waits for the next one instead of running inside it.
   bool Busy = false;
   bool Ending = false;
+  std::unique_ptr<EndGuard> Guard;  // from the run start on
 };
 
 }  // namespace orbisette
