@@ -163,7 +163,7 @@ void SaverRun::FormLoad() {
 void SaverRun::OnTimer(std::uintptr_t id) {
   switch (id) {
     case AnimationTimer.Id: AnimationTick(); break;
-    case Mp3RepeatTimer.Id: Music.Timer1Tick(); break;
+    case Mp3RepeatTimer.Id: Music.Mp3RepeatTick(); break;
     case CdPollTimer.Id: CdPollTick(); break;
     default: break;
   }
@@ -178,14 +178,14 @@ void SaverRun::StartMusic() {
     // Like any failing statement of the run start: the run goes on.
   }
   const HWND main = MainWindow().Handle();
-  if (timers.Timer1) Mp3Repeat.Set(main, Mp3RepeatTimer.Id, Mp3RepeatTimer.Interval);
-  if (timers.Timer2) CdPoll.Set(main, CdPollTimer.Id, CdPollTimer.Interval);
+  if (timers.Mp3Repeat) Mp3Repeat.Set(main, Mp3RepeatTimer.Id, Mp3RepeatTimer.Interval);
+  if (timers.CdPoll) CdPoll.Set(main, CdPollTimer.Id, CdPollTimer.Interval);
 }
 
 void SaverRun::CdPollTick() {
   if (!CdPoll.On()) return;
   // A drive found unusable switches the poll off for the rest of the run.
-  if (!Music.Timer2Tick()) CdPoll.Kill();
+  if (!Music.CdPollTick()) CdPoll.Kill();
 }
 
 void SaverRun::AnimationTick() {
@@ -221,11 +221,11 @@ void SaverRun::End() noexcept {
 }
 
 void SaverRun::StopMusic() noexcept {
-  // Timer2 still on means a CD is playing; it goes off before the drive is stopped.
-  const bool timer2Enabled = CdPoll.On();
+  // The CD poll still on means a CD is playing; it goes off before the drive is stopped.
+  const bool cdPollEnabled = CdPoll.On();
   CdPoll.Kill();
   try {
-    Music.Stop(timer2Enabled);
+    Music.Stop(cdPollEnabled);
   } catch (...) {
     // The cursor and the windows are given back whatever happened here.
   }

@@ -54,7 +54,7 @@ class SaverRun final : private BallWindowListener {
   std::int32_t CursorShowCount() const { return Options.CursorShowCount; }
   const std::optional<BallTable>& Table() const { return Balls; }
   // Ball i's window: 0 is Orbisette_Main, i is Orbisette_0i.
-  HWND WindowOf(std::size_t ball) const { return ball < BallCount ? Windows[ball].Handle() : nullptr; }
+  HWND BallHandle(std::size_t ball) const { return ball < BallCount ? Windows[ball].Handle() : nullptr; }
 
  private:
   bool OnBallMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
@@ -80,7 +80,7 @@ class SaverRun final : private BallWindowListener {
   float Pi = 0.0f;
   Win32MciPort MciDevices;
   RunMusic Music;  // on MciDevices
-  // Timer3, Timer1 and Timer2 on Orbisette_Main; the music stop tests whether Timer2 is on.
+  // On Orbisette_Main; the music stop tests whether the CD poll is on.
   WindowTimer Animation;
   WindowTimer Mp3Repeat;
   WindowTimer CdPoll;

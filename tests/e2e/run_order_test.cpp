@@ -73,7 +73,7 @@ TEST_F(RunFromInside, PlacedWhileHiddenShownMainFirstUnloadedOneToNineThenMain) 
   RunWindows.assign(orbisette::BallCount, nullptr);
   Recording = &start;
   run.Start();
-  for (std::size_t i = 0; i < orbisette::BallCount; ++i) RunWindows[i] = run.WindowOf(i);
+  for (std::size_t i = 0; i < orbisette::BallCount; ++i) RunWindows[i] = run.BallHandle(i);
   Recording = &end;
   run.End();
   Recording = nullptr;

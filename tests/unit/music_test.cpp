@@ -174,16 +174,16 @@ TEST(RunMusic, WholeRunsByKind) {
     RunMusic run(port, row.Loaded, ',');
     ApiResult = -7;
     const MusicTimers timers = run.Start();
-    bool timer2 = timers.Timer2;
+    bool timer2 = timers.CdPoll;
     std::string seen;
-    for (int i = 0; i < row.Ticks && (timers.Timer1 || timer2); ++i) {
-      if (timers.Timer1) run.Timer1Tick();
-      if (timer2) seen += (timer2 = run.Timer2Tick()) ? "1" : "0";
+    for (int i = 0; i < row.Ticks && (timers.Mp3Repeat || timer2); ++i) {
+      if (timers.Mp3Repeat) run.Mp3RepeatTick();
+      if (timer2) seen += (timer2 = run.CdPollTick()) ? "1" : "0";
     }
-    EXPECT_FALSE(timers.Timer1 && timers.Timer2);
+    EXPECT_FALSE(timers.Mp3Repeat && timers.CdPoll);
     run.Stop(timer2);
-    run.Timer1Tick();
-    EXPECT_FALSE(run.Timer2Tick());
+    run.Mp3RepeatTick();
+    EXPECT_FALSE(run.CdPollTick());
     EXPECT_EQ(port.Log, row.Log);
     EXPECT_EQ(seen, row.Timer2);
     EXPECT_EQ(ApiResult, row.ApiResult);
