@@ -14,11 +14,6 @@ namespace orbisette {
 
 DialogContext SettingsDialogContext(std::filesystem::path settingsFile);
 
-// The path in the system's ANSI code page, only when every character has its
-// own form there: no best-fit look-alikes, no default character, and the bytes
-// read back as the same path.
-std::optional<std::string> PathToAnsi(std::wstring_view path);
-
 // The system's short (8.3) form of an existing path.
 std::optional<std::wstring> ShortPathOf(std::wstring_view path);
 

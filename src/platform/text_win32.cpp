@@ -1,16 +1,44 @@
 #include "platform/text_win32.h"
 
-#include <windows.h>
+#include <climits>
 
 namespace orbisette {
+namespace {
 
-std::wstring FromAnsi(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+// WideCharToMultiByte into a string of its own; empty when it fails.
+std::string Narrow(std::wstring_view text, UINT codePage, DWORD flags, BOOL* usedDefault) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = ::WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, nullptr, usedDefault);
   if (n <= 0) return {};
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), n);
-  return out;
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  if (::WideCharToMultiByte(codePage, flags, text.data(), size, bytes.data(), n, nullptr, usedDefault) != n) return {};
+  return bytes;
+}
+
+}  // namespace
+
+std::wstring FromAnsi(std::string_view bytes, UINT codePage) {
+  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int n = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), n);
+  return text;
+}
+
+std::string ToAnsi(std::wstring_view text, UINT codePage) { return Narrow(text, codePage, 0, nullptr); }
+
+std::optional<std::string> PathToAnsi(std::wstring_view path) {
+  if (path.empty()) return std::string();
+  // A UTF-8 system code page holds every path and does not take the flag.
+  const bool utf8 = ::GetACP() == CP_UTF8;
+  BOOL usedDefault = FALSE;
+  std::string ansi =
+      Narrow(path, CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, utf8 ? nullptr : &usedDefault);
+  if (ansi.empty() || usedDefault || FromAnsi(ansi) != path) return std::nullopt;
+  return ansi;
 }
 
 char LocaleDecimalSeparator() {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <limits>
 
 #include "platform/paths.h"
@@ -23,29 +22,13 @@ constexpr DWORD KeptAttributes =
 
 }  // namespace
 
-// Flags 0: bytes that are no character and characters the code page lacks get
-// the platform's replacements, as in its profile functions.
 std::u16string Win32TextCodec::ToUtf16(TextEncoding from, std::string_view bytes) const {
-  if (bytes.empty() || bytes.size() > INT_MAX) return {};
-  const UINT codePage = CodePageOf(from);
-  const int size = static_cast<int>(bytes.size());
-  const int n = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-  if (n <= 0) return {};
-  std::u16string text(static_cast<std::size_t>(n), u'\0');
-  ::MultiByteToWideChar(codePage, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), n);
-  return text;
+  const std::wstring text = FromAnsi(bytes, CodePageOf(from));
+  return {text.begin(), text.end()};
 }
 
 std::string Win32TextCodec::FromUtf16(TextEncoding to, std::u16string_view text) const {
-  if (text.empty() || text.size() > INT_MAX) return {};
-  const UINT codePage = CodePageOf(to);
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int size = static_cast<int>(text.size());
-  const int n = ::WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(codePage, 0, wide, size, bytes.data(), n, nullptr, nullptr);
-  return bytes;
+  return ToAnsi({reinterpret_cast<const wchar_t*>(text.data()), text.size()}, CodePageOf(to));
 }
 
 bool Win32TextCodec::IsLeadByte(char byte) const { return ::IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE; }

@@ -9,8 +9,8 @@
 
 namespace orbisette {
 
-// The system's ANSI code page and UTF-8 through MultiByteToWideChar and
-// WideCharToMultiByte, as the platform's profile functions convert.
+// The system's ANSI code page and UTF-8, converted as the platform's profile
+// functions convert.
 class Win32TextCodec final : public TextCodec {
  public:
   std::u16string ToUtf16(TextEncoding from, std::string_view bytes) const override;
