@@ -14,10 +14,6 @@ namespace {
 // A picture of more frames than this is no ball picture: it is refused unread.
 constexpr UINT MostFramesChecked = 64;
 
-inline void ReleaseQuietly(IUnknown* object) noexcept { object->Release(); }
-template <typename T>
-using unique_com = unique_any<T*, ReleaseQuietly>;
-
 // COM on this thread for as long as it lives, if it was not there already.
 class ComScope {
  public:

@@ -57,6 +57,10 @@ inline void GlobalFreeQuietly(HGLOBAL memory) noexcept { ::GlobalFree(memory); }
 inline void KillThreadTimerQuietly(UINT_PTR timer) noexcept { ::KillTimer(nullptr, timer); }
 inline void DisposeImageQuietly(gdiplus::Image* image) noexcept { GdipDisposeImage(image); }
 inline void DeleteGraphicsQuietly(gdiplus::Graphics* graphics) noexcept { GdipDeleteGraphics(graphics); }
+template <typename T>
+void ReleaseQuietly(T* object) noexcept {
+  object->Release();
+}
 
 using unique_handle = unique_any<HANDLE, CloseHandleQuietly>;
 // CreateFile says "none" with INVALID_HANDLE_VALUE, most other calls with null;
@@ -73,6 +77,9 @@ using unique_hglobal = unique_any<HGLOBAL, GlobalFreeQuietly>;
 using unique_thread_timer = unique_any<UINT_PTR, KillThreadTimerQuietly>;
 using unique_gdip_image = unique_any<gdiplus::Image*, DisposeImageQuietly>;
 using unique_gdip_graphics = unique_any<gdiplus::Graphics*, DeleteGraphicsQuietly>;
+// A COM object, released once.
+template <typename T>
+using unique_com = unique_any<T*, ReleaseQuietly<T>>;
 
 // A window's timer: SetTimer on the window and KillTimer once, when it is
 // killed or the guard goes. SetTimer has no flag to read back; On() is that flag.

@@ -29,11 +29,8 @@ std::unordered_map<UINT_PTR, PreviewForm*>& Watched() {
   return watched;
 }
 
-inline void ReleaseStreamQuietly(IStream* stream) noexcept { stream->Release(); }
-using unique_stream = unique_any<IStream*, ReleaseStreamQuietly>;
-
 // The resource's bytes in a stream of their own, which GDI+ reads as it pleases.
-unique_stream PictureStream(HMODULE module) noexcept {
+unique_com<IStream> PictureStream(HMODULE module) noexcept {
   const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(PreviewPictureResource), RT_RCDATA);
   const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
@@ -44,7 +41,7 @@ unique_stream PictureStream(HMODULE module) noexcept {
   if (!target) return {};
   std::memcpy(target, bytes, size);
   ::GlobalUnlock(copy.get());
-  unique_stream stream;
+  unique_com<IStream> stream;
   // The stream frees the copy when it is released.
   if (FAILED(::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()))) return {};
   copy.release();
@@ -57,7 +54,7 @@ unique_hbitmap DecodePreviewPicture(HMODULE resources) noexcept {
   // Each object goes before the one it was made from: the bitmap, the stream, GDI+.
   const GdiplusSession gdiplus = StartGdiplus();
   if (!gdiplus) return {};
-  const unique_stream stream = PictureStream(resources);
+  const unique_com<IStream> stream = PictureStream(resources);
   unique_gdip_image bitmap;
   if (!stream || GdipCreateBitmapFromStream(stream.get(), bitmap.put()) != 0) return {};
   unique_hbitmap picture;
