@@ -28,7 +28,7 @@ unique_hfont CreateCaptionFont(TwipsPerPixel perPixel) {
   font.lfWeight = DialogFontWeight;
   font.lfCharSet = SHIFTJIS_CHARSET;
   DialogFontFace.copy(font.lfFaceName, LF_FACESIZE - 1);
-  ScopedGetDC screen(nullptr);
+  unique_hdc_window screen(nullptr);
   unique_hfont wanted(::CreateFontIndirectW(&font));
   if (!wanted || ShowsEveryCaption(screen.get(), wanted.get())) return wanted;
 

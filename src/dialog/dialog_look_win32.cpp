@@ -57,7 +57,7 @@ std::unique_ptr<Backdrop> DrawBackdrop(int width, int height, RECT panel, std::s
                                        double twipsPerPixelY) {
   if (width <= 0 || height <= 0) return nullptr;
   void* bits = nullptr;
-  const ScopedGetDC screen(nullptr);
+  const unique_hdc_window screen(nullptr);
   unique_hbitmap bitmap = TopDownBitmap(screen.get(), width, height, bits);
   unique_hdc dc(::CreateCompatibleDC(screen.get()));
   if (!bitmap || !bits || !dc) return nullptr;

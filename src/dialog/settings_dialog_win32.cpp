@@ -241,7 +241,7 @@ void SettingsDialogForm::RedrawBackdrop(int width, int height) {
 }
 
 void SettingsDialogForm::OnPaint() {
-  const ScopedPaint paint(Handle());
+  const unique_hdc_paint paint(Handle());
   Paint(paint.get());
 }
 

@@ -45,7 +45,7 @@ bool OrbisetteLayered::MakeSurface(HWND window) {
   info.Header.biSizeImage = static_cast<DWORD>(*sizeImage);
 
   {
-    ScopedGetDC windowDC(window);
+    unique_hdc_window windowDC(window);
     MemDC.reset(::CreateCompatibleDC(windowDC.get()));
   }
   // All zero, fully transparent black, until the picture is drawn.
@@ -96,7 +96,7 @@ void OrbisetteLayered::ShowLayered(HWND window) {
   BlendFunc.SourceConstantAlpha = 255;
   BlendFunc.AlphaFormat = AcSrcAlpha;
 
-  ScopedGetDC windowDC(window);
+  unique_hdc_window windowDC(window);
   ::UpdateLayeredWindow(window, windowDC.get(), nullptr, &size, MemDC.get(), &source, 0, &BlendFunc, ULW_ALPHA);
 }
 

@@ -5,7 +5,7 @@
 namespace orbisette {
 
 ScreenGeometry ReadScreen() noexcept {
-  const ScopedGetDC screen(nullptr);
+  const unique_hdc_window screen(nullptr);
   const TwipsPerPixel perPixel =
       TwipsPerPixelForDpi(::GetDeviceCaps(screen.get(), LOGPIXELSX), ::GetDeviceCaps(screen.get(), LOGPIXELSY));
   return ScreenFromPixels(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), perPixel);

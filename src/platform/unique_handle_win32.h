@@ -135,12 +135,12 @@ class unique_disabled_window {
 };
 
 // Sets a flag for as long as it lives.
-class ScopedFlag {
+class unique_flag {
  public:
-  explicit ScopedFlag(bool& flag) noexcept : Flag(flag) { Flag = true; }
-  ScopedFlag(const ScopedFlag&) = delete;
-  ScopedFlag& operator=(const ScopedFlag&) = delete;
-  ~ScopedFlag() { Flag = false; }
+  explicit unique_flag(bool& flag) noexcept : Flag(flag) { Flag = true; }
+  unique_flag(const unique_flag&) = delete;
+  unique_flag& operator=(const unique_flag&) = delete;
+  ~unique_flag() { Flag = false; }
 
  private:
   bool& Flag;
@@ -156,16 +156,16 @@ class BusyCursor {
   ~BusyCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
  private:
-  ScopedFlag Busy;
+  unique_flag Busy;
 };
 
 // GetDC / ReleaseDC.
-class ScopedGetDC {
+class unique_hdc_window {
  public:
-  explicit ScopedGetDC(HWND hwnd) noexcept : Hwnd(hwnd), Dc(::GetDC(hwnd)) {}
-  ScopedGetDC(const ScopedGetDC&) = delete;
-  ScopedGetDC& operator=(const ScopedGetDC&) = delete;
-  ~ScopedGetDC() {
+  explicit unique_hdc_window(HWND hwnd) noexcept : Hwnd(hwnd), Dc(::GetDC(hwnd)) {}
+  unique_hdc_window(const unique_hdc_window&) = delete;
+  unique_hdc_window& operator=(const unique_hdc_window&) = delete;
+  ~unique_hdc_window() {
     if (Dc) ::ReleaseDC(Hwnd, Dc);
   }
   HDC get() const noexcept { return Dc; }
@@ -176,12 +176,12 @@ class ScopedGetDC {
 };
 
 // BeginPaint / EndPaint, for WM_PAINT.
-class ScopedPaint {
+class unique_hdc_paint {
  public:
-  explicit ScopedPaint(HWND hwnd) noexcept : Hwnd(hwnd), Dc(::BeginPaint(hwnd, &Paint)) {}
-  ScopedPaint(const ScopedPaint&) = delete;
-  ScopedPaint& operator=(const ScopedPaint&) = delete;
-  ~ScopedPaint() { ::EndPaint(Hwnd, &Paint); }
+  explicit unique_hdc_paint(HWND hwnd) noexcept : Hwnd(hwnd), Dc(::BeginPaint(hwnd, &Paint)) {}
+  unique_hdc_paint(const unique_hdc_paint&) = delete;
+  unique_hdc_paint& operator=(const unique_hdc_paint&) = delete;
+  ~unique_hdc_paint() { ::EndPaint(Hwnd, &Paint); }
   HDC get() const noexcept { return Dc; }
   const RECT& Area() const noexcept { return Paint.rcPaint; }
 

@@ -126,7 +126,7 @@ LRESULT PreviewForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) n
 }
 
 void PreviewForm::OnPaint() noexcept {
-  const ScopedPaint paint(Handle());
+  const unique_hdc_paint paint(Handle());
   Paint(paint.get());
 }
 

@@ -115,7 +115,7 @@ void SaverRun::OnTimerMessage(std::uintptr_t id) noexcept {
   // One tick at a time, and none once the run ends: the music timers' ticks
   // never run inside an animation step, nor after the music stop.
   if (Ending || Busy) return;
-  const ScopedFlag busy(Busy);
+  const unique_flag busy(Busy);
   try {
     OnTimer(id);
   } catch (...) {
@@ -172,7 +172,7 @@ void SaverRun::OnTimer(std::uintptr_t id) {
 void SaverRun::StartMusic() {
   MusicTimers timers;
   try {
-    const ScopedFlag busy(Busy);
+    const unique_flag busy(Busy);
     timers = Music.Start();
   } catch (...) {
     // Like any failing statement of the run start: the run goes on.

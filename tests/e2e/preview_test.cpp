@@ -173,7 +173,7 @@ std::vector<COLORREF> ScreenUnder(HWND window) {
   RECT r{};
   ::GetWindowRect(window, &r);
   return Capture(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
-    const orbisette::ScopedGetDC screen(nullptr);
+    const orbisette::unique_hdc_window screen(nullptr);
     ::BitBlt(dc, 0, 0, r.right - r.left, r.bottom - r.top, screen.get(), r.left, r.top, SRCCOPY);
   });
 }
