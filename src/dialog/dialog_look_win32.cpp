@@ -97,6 +97,8 @@ HBRUSH PrepareLabel(HDC dc, HWND label, HWND dialog, const Backdrop& backdrop) {
   return backdrop.Brush.get();
 }
 
+static_assert(ZoomAnimation == IDANI_CAPTION);
+
 void Animate(HWND window, const ZoomRects& zoom) {
   const RECT from{zoom.From.Left, zoom.From.Top, zoom.From.Right, zoom.From.Bottom};
   const RECT to{zoom.To.Left, zoom.To.Top, zoom.To.Right, zoom.To.Bottom};

@@ -44,7 +44,6 @@ inline constexpr std::uint32_t PickerFlags = 0;  // the file need not exist
 
 // The web page button, shown with the hourglass while the browser starts.
 inline constexpr std::wstring_view WebPageVerb = L"open";
-inline constexpr int WebPageShow = 1;  // SW_SHOWNORMAL; no parameters, no directory
 
 // A number in the "##" pattern: 0 gives the empty text, any other value its digits.
 std::wstring HashPatternText(long long value);

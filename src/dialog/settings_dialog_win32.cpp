@@ -341,7 +341,7 @@ void SettingsDialogForm::OpenWebPage() {
   if (Model.WebPageAddress().empty()) return;
   const BusyCursor busy(Busy);
   const std::wstring verb(WebPageVerb);
-  ::ShellExecuteW(Handle(), verb.c_str(), Model.WebPageAddress().c_str(), L"", L"", WebPageShow);
+  ::ShellExecuteW(Handle(), verb.c_str(), Model.WebPageAddress().c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 void SettingsDialogForm::Save() {

@@ -5,12 +5,6 @@
 #include "platform/numeric.h"
 
 namespace orbisette {
-namespace {
-
-constexpr BYTE AcSrcOver = 0;   // AC_SRC_OVER
-constexpr BYTE AcSrcAlpha = 1;  // AC_SRC_ALPHA: the bitmap carries premultiplied alpha
-
-}  // namespace
 
 OrbisetteLayered::OrbisetteLayered() : Gdiplus(StartGdiplus()) {
   if (!Gdiplus) ::MessageBoxW(nullptr, L"Error loading GDI+!", L"GDI Plus Error", MB_OK | MB_ICONERROR);
@@ -91,10 +85,10 @@ void OrbisetteLayered::ShowLayered(HWND window) {
   ::GetClientRect(window, &inner);
   POINT source{0, 0};
   SIZE size{inner.right - inner.left, inner.bottom - inner.top};
-  BlendFunc.BlendOp = AcSrcOver;
+  BlendFunc.BlendOp = AC_SRC_OVER;
   BlendFunc.BlendFlags = 0;
   BlendFunc.SourceConstantAlpha = 255;
-  BlendFunc.AlphaFormat = AcSrcAlpha;
+  BlendFunc.AlphaFormat = AC_SRC_ALPHA;  // the bitmap carries premultiplied alpha
 
   unique_hdc_window windowDC(window);
   ::UpdateLayeredWindow(window, windowDC.get(), nullptr, &size, MemDC.get(), &source, 0, &BlendFunc, ULW_ALPHA);
