@@ -86,7 +86,7 @@ gdiplus::Image* BallPicture::Image() noexcept {
   Tried = true;
   // Decoded on a thread of its own: a file that takes the decoder minutes
   // (thousands of scans or chunks) neither holds the run's end nor its start.
-  auto job = std::make_unique<DecodeJob>(DecodeJob{Path, StartGdiplus()});
+  auto job = std::make_unique<DecodeJob>(DecodeJob{Path, GdiplusSession::Join()});
   if (!job->Session) return nullptr;
   const unique_handle thread(::CreateThread(nullptr, 0, DecodeThread, job.get(), 0, nullptr));
   if (!thread) return nullptr;

@@ -6,7 +6,7 @@
 
 namespace orbisette {
 
-OrbisetteLayered::OrbisetteLayered() : Gdiplus(StartGdiplus()) {
+OrbisetteLayered::OrbisetteLayered() : Gdiplus(GdiplusSession::Join()) {
   if (!Gdiplus) ::MessageBoxW(nullptr, L"Error loading GDI+!", L"GDI Plus Error", MB_OK | MB_ICONERROR);
 }
 

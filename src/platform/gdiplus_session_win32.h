@@ -28,7 +28,4 @@ class GdiplusSession {
   bool Holds = false;
 };
 
-// A hold on the process's GDI+ session; empty when GDI+ could not start.
-inline GdiplusSession StartGdiplus() noexcept { return GdiplusSession::Join(); }
-
 }  // namespace orbisette

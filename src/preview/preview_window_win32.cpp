@@ -52,7 +52,7 @@ unique_com<IStream> PictureStream(HMODULE module) noexcept {
 
 unique_hbitmap DecodePreviewPicture(HMODULE resources) noexcept {
   // Each object goes before the one it was made from: the bitmap, the stream, GDI+.
-  const GdiplusSession gdiplus = StartGdiplus();
+  const GdiplusSession gdiplus = GdiplusSession::Join();
   if (!gdiplus) return {};
   const unique_com<IStream> stream = PictureStream(resources);
   unique_gdip_image bitmap;

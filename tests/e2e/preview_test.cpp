@@ -98,7 +98,7 @@ class ExpectedPicture {
     const HGLOBAL loaded = found ? ::LoadResource(ModuleHandle, found) : nullptr;
     const auto* bytes = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     IStream* stream = bytes ? ::SHCreateMemStream(bytes, ::SizeofResource(ModuleHandle, found)) : nullptr;
-    const auto gdiplus = orbisette::StartGdiplus();
+    const auto gdiplus = orbisette::GdiplusSession::Join();
     orbisette::gdiplus::Image* bitmap = nullptr;
     UINT width = 0, height = 0;
     if (stream && gdiplus && GdipCreateBitmapFromStream(stream, &bitmap) == 0) {
