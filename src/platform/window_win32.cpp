@@ -1,16 +1,12 @@
 #include "platform/window_win32.h"
 
-#include <string>
-#include <unordered_set>
-
 namespace orbisette {
 namespace {
 
 int LiveWindows = 0;
 
-bool RegisterOnce(const WindowClass& windowClass, WNDPROC windowProc) {
-  static std::unordered_set<std::wstring> registered;
-  if (registered.contains(windowClass.Name)) return true;
+// Registers the class; a class registered before is taken as it stands.
+bool Register(const WindowClass& windowClass, WNDPROC windowProc) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = windowClass.Style;
@@ -19,9 +15,7 @@ bool RegisterOnce(const WindowClass& windowClass, WNDPROC windowProc) {
   wc.hCursor = windowClass.Cursor ? windowClass.Cursor : ::LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.BackgroundColour));
   wc.lpszClassName = windowClass.Name;
-  if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  registered.insert(windowClass.Name);
-  return true;
+  return ::RegisterClassExW(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -45,7 +39,7 @@ void Window::RunMessageLoop() noexcept {
 
 bool Window::Create(const WindowClass& windowClass, const WindowCreation& creation) noexcept {
   if (Hwnd) return true;
-  if (!RegisterOnce(windowClass, &Window::WindowProc)) return false;
+  if (!Register(windowClass, &Window::WindowProc)) return false;
   ::CreateWindowExW(creation.ExStyle, windowClass.Name, creation.Caption, creation.Style, creation.X, creation.Y,
                     creation.Width, creation.Height, creation.Parent, nullptr, Instance(), this);
   return Hwnd != nullptr;
