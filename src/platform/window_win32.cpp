@@ -26,8 +26,6 @@ void Window::Destroy() noexcept {
 
 HINSTANCE Window::Instance() noexcept { return ::GetModuleHandleW(nullptr); }
 
-int Window::LiveCount() noexcept { return LiveWindows; }
-
 void Window::RunMessageLoop() noexcept {
   if (LiveWindows <= 0) return;
   MSG msg;

@@ -48,8 +48,6 @@ class Window {
 
   // The module the program's windows belong to.
   static HINSTANCE Instance() noexcept;
-  // The number of the program's windows alive now.
-  static int LiveCount() noexcept;
   // Dispatches messages while any window of the program lives; returns at once when none does.
   static void RunMessageLoop() noexcept;
 

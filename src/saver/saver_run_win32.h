@@ -52,7 +52,6 @@ class SaverRun final : private BallWindowListener {
   // The display counter the run's end got back from ShowCursor (the start-up's
   // value until then).
   std::int32_t CursorShowCount() const { return Options.CursorShowCount; }
-  const std::optional<BallTable>& Table() const { return Balls; }
   // Ball i's window: 0 is Orbisette_Main, i is Orbisette_0i.
   HWND BallHandle(std::size_t ball) const { return ball < BallCount ? Windows[ball].Handle() : nullptr; }
 
