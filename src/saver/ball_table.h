@@ -19,7 +19,7 @@
 namespace orbisette {
 
 inline constexpr std::size_t BallCount = 10;
-inline constexpr float BallSize = 1800.0f;      // the ball window's side, twips
+inline constexpr float BallSize = 1800.0f;      // the side the physics assumes, twips; not the window's 147 px
 inline constexpr float EdgeSlack = -280.0f;     // how far past the left/top edge a ball may go
 inline constexpr double CornerMargin = 30.0;    // pixels the cursor may stray from its corner
 inline constexpr double CollisionFactor = 0.9;  // contact when centres are this many sizes apart
