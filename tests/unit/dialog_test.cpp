@@ -288,9 +288,8 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
     EXPECT_EQ(chooses ? std::optional(row.Value) : std::nullopt,
               choice == choices.end() ? std::nullopt : std::optional(choice->second))
         << row.Name;
-    EXPECT_EQ(row.OnClick == ControlAction::Toggle && row.Setting == &Settings::Rebound && row.Value == 1,
-              row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu)
-        << row.Name;
+    const bool toggles = row.OnClick == ControlAction::Toggle && row.Setting == &Settings::Rebound && row.Value == 1;
+    EXPECT_EQ(toggles, row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu) << row.Name;
   }
   EXPECT_EQ(rows, 25u);
   // No two rectangles in one container overlap, but a heading's frame around its label.
