@@ -6,7 +6,7 @@ namespace {
 constexpr int FirstControlCommand = 100;
 
 // The labels that act report their presses; the others let the mouse through.
-DWORD Notifies(const DialogControl& row) { return MusicChoiceOf(row.Id) || TogglesRebound(row.Id) ? SS_NOTIFY : 0; }
+DWORD Notifies(const DialogControl& row) { return row.OnClick != ControlAction::None ? SS_NOTIFY : 0; }
 
 DWORD ButtonStyle(ControlId id) { return id == DefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
 
@@ -30,7 +30,7 @@ ControlClass ClassOf(const DialogControl& row) {
   ControlClass kind = KindClass(row);
   // Every control its own group, so that arrow keys never move the focus onto
   // a label; Tab goes through the tab stops in the table's order.
-  kind.Style |= WS_CHILD | WS_VISIBLE | WS_GROUP | (row.TabOrder != NoTabStop ? WS_TABSTOP : 0);
+  kind.Style |= WS_CHILD | WS_VISIBLE | WS_GROUP | (row.TakesFocus ? WS_TABSTOP : 0);
   return kind;
 }
 

@@ -1,17 +1,17 @@
 // The settings dialog "<Orbisette>" as data: the form's size and place, the
 // font every caption uses, and one row per control (its name, kind, caption,
-// rectangle in twips, whether it lies on the option panel, its place in the Tab
-// order). The window walks the table to create its controls and converts the
-// twips with the screen's own factors, so the dialog scales with the DPI.
-// Portable: no <windows.h>.
+// rectangle in twips, whether it lies on the option panel, whether it takes the
+// focus, what a click on it does). The window walks the table to create its
+// controls and to answer their clicks, converting the twips with the screen's
+// own factors, so the dialog scales with the DPI. Portable: no <windows.h>.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 
 #include "platform/twips.h"
+#include "settings/settings.h"
 
 namespace orbisette {
 
@@ -78,7 +78,17 @@ struct PixelBox {
   std::int32_t Height = 0;
 };
 
-inline constexpr int NoTabStop = 0;
+// What a click on a control does: the mouse, space on a focused mark, Enter on
+// a focused button. A choice answers a press of any mouse button as it goes down.
+enum class ControlAction {
+  None,
+  Choose,  // the row's setting takes the row's value
+  Toggle,  // the row's setting becomes 0 when it holds the row's value, else that value
+  PickFile,
+  OpenWebPage,
+  Save,
+  Cancel,
+};
 
 struct DialogControl {
   ControlId Id;
@@ -87,7 +97,11 @@ struct DialogControl {
   std::wstring_view Caption;  // empty for controls without one
   TwipsRect Place;            // relative to the panel when OnPanel, else to the form's client area
   bool OnPanel;
-  int TabOrder;  // 1, 2, ... in the order Tab visits them; NoTabStop for the rest
+  bool TakesFocus;  // a Tab stop
+  ControlAction OnClick = ControlAction::None;
+  // What Choose and Toggle change, and the value that shows a mark on.
+  std::int16_t Settings::*Setting = nullptr;
+  std::int16_t Value = 0;
 };
 
 // The rows in creation order: the panel first, then its controls, then the
@@ -98,11 +112,6 @@ const DialogControl& ControlRow(ControlId id);
 // Enter presses "設定", Escape presses "ｷｬﾝｾﾙ".
 inline constexpr ControlId DefaultButton = ControlId::Cmd_Set;
 inline constexpr ControlId CancelButton = ControlId::Cmd_Can;
-
-// The music kind a press on Img_BGM(i) or lbl_BGM(i) selects, or nullopt.
-std::optional<std::int16_t> MusicChoiceOf(ControlId id);
-// Whether a click on the control toggles the rebound switch (the mark or its caption).
-bool TogglesRebound(ControlId id);
 
 // A rectangle in pixels: each of the four lengths converted on its own axis.
 PixelBox ToPixels(const TwipsRect& twips, TwipsPerPixel perPixel);

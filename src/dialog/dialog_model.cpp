@@ -102,9 +102,8 @@ DialogModel::DialogModel(Settings& settings, DialogContext context)
 }
 
 bool DialogModel::MarkOn(ControlId mark) const {
-  if (mark == ControlId::Img_Hanpatu) return Values.Rebound == 1;
-  const std::optional<std::int16_t> kind = MusicChoiceOf(mark);
-  return kind && ControlRow(mark).Kind == ControlKind::Mark && Values.BgmKind == *kind;
+  const DialogControl& row = ControlRow(mark);
+  return row.Kind == ControlKind::Mark && row.Setting && Values.*row.Setting == row.Value;
 }
 
 bool DialogModel::Enabled(ControlId id) const {
@@ -121,11 +120,11 @@ void DialogModel::MoveSpeedBar(int value) {
   SpeedCaption = std::to_wstring(BarValue);
 }
 
-void DialogModel::SelectMusic(std::int16_t kind) { Values.BgmKind = kind; }
-
-void DialogModel::ToggleRebound() {
-  Values.Rebound =
-      (Values.Rebound == 0 || Values.Rebound == 1) ? static_cast<std::int16_t>(Values.Rebound ^ 1) : DefaultRebound;
+void DialogModel::Press(ControlId id) {
+  const DialogControl& row = ControlRow(id);
+  if (!row.Setting) return;
+  std::int16_t& value = Values.*row.Setting;
+  value = row.OnClick == ControlAction::Toggle && value == row.Value ? std::int16_t{0} : row.Value;
 }
 
 std::optional<std::wstring> DialogModel::PickFile(std::wstring_view path) {

@@ -95,11 +95,11 @@ class DialogModel {
 
   const std::wstring& WebPageAddress() const { return Context.WebPageAddress; }
 
-  // A press on a music mark or its label (any mouse button, or space).
-  void SelectMusic(std::int16_t kind);
-  // A click on the rebound mark or its caption. A value other than 0 or 1
-  // shows the mark off, and the click makes it 1.
-  void ToggleRebound();
+  // A click on a control whose row chooses or toggles a setting (a music mark
+  // or its label, the rebound mark or its caption); other controls are left
+  // to the window. A toggled value other than 0 or 1 shows the mark off, and
+  // the click makes it 1.
+  void Press(ControlId id);
   // A file chosen in the picker. The path is kept in ANSI, or as its short form
   // when only that can be written; failing both, the old file stays and the
   // returned message says why.

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "dialog/caption_font_win32.h"
@@ -104,9 +103,7 @@ bool SettingsDialogForm::CreateForm(const ScreenGeometry& screen) {
 }
 
 void SettingsDialogForm::CreateControls() {
-  std::size_t count = 0;
-  for (const DialogControl& row : DialogControls()) count = std::max(count, IndexOf(row.Id) + 1);
-  Controls.assign(count, nullptr);
+  Controls.assign(DialogControls().size(), nullptr);
   for (const DialogControl& row : DialogControls()) {
     const ControlClass kind = ClassOf(row);
     if (!kind.Name) continue;  // painted into the backdrop
@@ -120,7 +117,7 @@ void SettingsDialogForm::CreateControls() {
 }
 
 void SettingsDialogForm::SetUpControl(const DialogControl& row, HWND hwnd) {
-  Controls[IndexOf(row.Id)] = hwnd;
+  Controls.at(IndexOf(row.Id)) = hwnd;
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(CaptionFont.get()), FALSE);
   switch (row.Kind) {
     case ControlKind::ComboBox: FillRepeatCombo(hwnd); return;
@@ -182,9 +179,9 @@ bool SettingsDialogForm::PreTranslate(const MSG& msg) {
 
 bool SettingsDialogForm::OnMouseDown(HWND target) {
   const auto id = ControlOf(target);
-  const auto kind = id ? MusicChoiceOf(*id) : std::nullopt;
-  if (kind) SelectMusic(*kind);
-  return kind.has_value();
+  if (!id || ControlRow(*id).OnClick != ControlAction::Choose) return false;
+  Press(ControlRow(*id));
+  return true;
 }
 
 // Enter presses the focused button, "設定" when no button has the focus.
@@ -285,21 +282,18 @@ LRESULT SettingsDialogForm::OnSetCursor(WPARAM wParam, LPARAM lParam) {
 void SettingsDialogForm::OnCommand(std::optional<ControlId> control, WORD code) {
   // STN_CLICKED for the labels too; a disabled button does nothing, even when sent a click.
   if (!control || code != BN_CLICKED || !Model.Enabled(*control)) return;
-  const ControlId id = *control;
-  switch (id) {
-    case Cmd_BGM: PickMusicFile(); return;
-    case Cmd_Etc: OpenWebPage(); return;
-    case Cmd_Set: Save(); return;
-    case Cmd_Can: Closing = true; return;  // nothing is written
-    default: break;
-  }
-  if (TogglesRebound(id)) {
-    Model.ToggleRebound();
-    ShowModelState();
-  } else if (const auto kind = MusicChoiceOf(id)) {
-    SelectMusic(*kind);  // space on a focused mark; mouse presses come before
+  const DialogControl& row = ControlRow(*control);
+  switch (row.OnClick) {
+    case ControlAction::Choose:  // space on a focused mark; mouse presses come before
+    case ControlAction::Toggle: Press(row); return;
+    case ControlAction::PickFile: PickMusicFile(); return;
+    case ControlAction::OpenWebPage: OpenWebPage(); return;
+    case ControlAction::Save: Save(); return;
+    case ControlAction::Cancel: Closing = true; return;  // nothing is written
+    case ControlAction::None: return;
   }
 }
+
 void SettingsDialogForm::OnSpeedBar(WORD code, WORD thumb) {
   const HWND bar = Control(VS_Fast);
   if (!bar) return;
@@ -320,13 +314,14 @@ void SettingsDialogForm::OnSpeedBar(WORD code, WORD thumb) {
   ShowModelState();
 }
 
-void SettingsDialogForm::SelectMusic(std::int16_t kind) {
-  Model.SelectMusic(kind);
+void SettingsDialogForm::Press(const DialogControl& pressed) {
+  Model.Press(pressed.Id);
   ShowModelState();
+  if (pressed.OnClick != ControlAction::Choose) return;
   // The chosen mark takes the focus, as a clicked option does; the control
   // that had it may just have been disabled.
   for (const DialogControl& row : DialogControls()) {
-    if (row.Kind == ControlKind::Mark && MusicChoiceOf(row.Id) == kind) ::SetFocus(Control(row.Id));
+    if (row.Setting == pressed.Setting && Model.MarkOn(row.Id)) ::SetFocus(Control(row.Id));
   }
 }
 

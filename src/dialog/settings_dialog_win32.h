@@ -60,7 +60,7 @@ class SettingsDialogForm : public Window {
 
   void OnCommand(std::optional<ControlId> control, WORD code);
   void OnSpeedBar(WORD code, WORD thumb);
-  void SelectMusic(std::int16_t kind);
+  void Press(const DialogControl& pressed);
   void PickMusicFile();
   void OpenWebPage();
   void Save();

@@ -62,7 +62,7 @@ TEST(DialogModel, MarksAndEnabledControlsFollowTheMusicKind) {
     SCOPED_TRACE(testing::Message() << "loaded " << c.Loaded << " pressed " << c.Pressed.value_or(-1));
     Settings settings = SettingsWith(c.Loaded);
     DialogModel model(settings, Context());
-    if (c.Pressed) model.SelectMusic(*c.Pressed);
+    if (c.Pressed) model.Press(std::array{Img_BGM_0, Img_BGM_1, Img_BGM_2}[static_cast<std::size_t>(*c.Pressed)]);
     EXPECT_EQ((std::array{model.MarkOn(Img_BGM_0), model.MarkOn(Img_BGM_1), model.MarkOn(Img_BGM_2)}), c.Marks);
     EXPECT_FALSE(model.MarkOn(lbl_BGM_1));
     EXPECT_EQ(model.Enabled(BGM_Repeat), c.RepeatEnabled);
@@ -85,7 +85,7 @@ TEST(DialogModel, ReboundMarkToggles) {
   for (const auto& c : cases) {
     Settings settings = SettingsWith(0, 0, "", 15, c.Loaded);
     DialogModel model(settings, Context());
-    for (int i = 0; i < c.Clicks; ++i) model.ToggleRebound();
+    for (int i = 0; i < c.Clicks; ++i) model.Press(Img_Hanpatu);
     EXPECT_EQ(settings.Rebound, c.After) << c.Loaded << " clicked " << c.Clicks;
     EXPECT_EQ(model.MarkOn(Img_Hanpatu), c.MarkOn) << c.Loaded << " clicked " << c.Clicks;
   }
@@ -158,11 +158,11 @@ TEST(DialogSave, WritesTheFiveKeys) {
       {"2.5 halves to even", SettingsWith(1), Type(L" 2.5 "), SavedFile(" 1", " 2", "", " 15", " 1"), 2},
       {"lowest repeat", SettingsWith(1), Type(L"-32768.5"), SavedFile(" 1", "-32768", "", " 15", " 1"), -32768},
       {"highest repeat", SettingsWith(1), Type(L"32767"), SavedFile(" 1", " 32767", "", " 15", " 1"), 32767},
-      {"none after a file", SettingsWith(2, 0, "C:\\a.mp3"), [](DialogModel& m) { m.SelectMusic(0); },
+      {"none after a file", SettingsWith(2, 0, "C:\\a.mp3"), [](DialogModel& m) { m.Press(lbl_BGM_0); },
        SavedFile(" 0", " 0", "C:\\a.mp3", " 15", " 1"), 0},
-      {"rebound twice", SettingsWith(0), [](DialogModel& m) { m.ToggleRebound(), m.ToggleRebound(); },
+      {"rebound twice", SettingsWith(0), [](DialogModel& m) { m.Press(lbl_Hanpatu), m.Press(lbl_Hanpatu); },
        SavedFile(" 0", " 0", "", " 15", " 1"), 0},
-      {"rebound off", SettingsWith(0), [](DialogModel& m) { m.ToggleRebound(); },
+      {"rebound off", SettingsWith(0), [](DialogModel& m) { m.Press(lbl_Hanpatu); },
        SavedFile(" 0", " 0", "", " 15", " 0"), 0},
       {"bar to 42", SettingsWith(0), [](DialogModel& m) { m.MoveSpeedBar(42); }, SavedFile(" 0", " 0", "", " 42", " 1"),
        0},
@@ -189,10 +189,10 @@ TEST(DialogSave, WritesTheFiveKeys) {
 TEST(DialogModel, OnlyTheMusicChoiceReachesTheSettingsBeforeASave) {
   Settings settings = SettingsWith(0);
   DialogModel model(settings, Context());
-  model.SelectMusic(1);
+  model.Press(Img_BGM_1);
   model.SetRepeatText(L"3");
   model.MoveSpeedBar(50);
-  model.ToggleRebound();
+  model.Press(Img_Hanpatu);
   EXPECT_EQ(settings.BgmKind, 1);
   EXPECT_EQ(settings.BgmRepeat, 0);
   EXPECT_EQ(settings.MoveSpeed, 15.0f);
@@ -267,7 +267,7 @@ TEST(DialogModel, PickedFileIsKeptOnlyWhenTheFileCanHoldIt) {
 TEST(DialogControls, TableFactsTheWindowReliesOn) {
   std::vector<std::string_view> tabs;
   for (const DialogControl& row : DialogControls()) {
-    if (row.TabOrder != NoTabStop) tabs.push_back(row.Name);
+    if (row.TakesFocus) tabs.push_back(row.Name);
     const TwipsRect box =
         row.OnPanel ? ControlRow(Pic_C_0).Place : TwipsRect{0, 0, DialogClientWidthTwips, DialogClientHeightTwips};
     EXPECT_LE(row.Place.Left + row.Place.Width, box.Width) << row.Name;
@@ -284,9 +284,12 @@ TEST(DialogControls, TableFactsTheWindowReliesOn) {
   for (const DialogControl& row : DialogControls()) {
     ++rows;
     const auto choice = choices.find(row.Id);
-    EXPECT_EQ(MusicChoiceOf(row.Id), choice == choices.end() ? std::nullopt : std::optional(choice->second))
+    const bool chooses = row.OnClick == ControlAction::Choose && row.Setting == &Settings::BgmKind;
+    EXPECT_EQ(chooses ? std::optional(row.Value) : std::nullopt,
+              choice == choices.end() ? std::nullopt : std::optional(choice->second))
         << row.Name;
-    EXPECT_EQ(TogglesRebound(row.Id), row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu) << row.Name;
+    const bool toggles = row.OnClick == ControlAction::Toggle && row.Setting == &Settings::Rebound && row.Value == 1;
+    EXPECT_EQ(toggles, row.Id == Img_Hanpatu || row.Id == lbl_Hanpatu) << row.Name;
   }
   EXPECT_EQ(rows, 25u);
   // No two rectangles in one container overlap, but a heading's frame around its label.
