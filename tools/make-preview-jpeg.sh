@@ -47,7 +47,6 @@ convert -size "$screen" gradient:'#5b8fc7-#16324f' \
 wine "$work/app/Orbisette.scr" /s &
 wine_wait_balls
 wine_screenshot "$work/desktop.png" "$work/shot.png" 2  # the balls move on over the new desktop
-wineserver -k 2>/dev/null || true
 HEADLESS
 
 jpeg "$work/shot.png" "$picture"

@@ -39,7 +39,6 @@ convert -size 1024x768 gradient:'#5b8fc7-#16324f' \
 wine "$root/build/mingw/Orbisette.scr" /s &
 wine_wait_balls || true
 wine_screenshot "$desktop" "$shot" 2
-wineserver -k 2>/dev/null || true
 rm -f "$desktop"
 HEADLESS
 echo "screenshot of the run: $shot"

@@ -21,13 +21,13 @@ wine_boot() {
 }
 
 # wine_on_display SCREEN COMMAND [ARG...]: COMMAND on a virtual display of SCREEN
-# (WIDTHxHEIGHT, 24-bit colour) once the prefix is booted there. Its stdin
-# reaches COMMAND (a script for bash -s).
+# (WIDTHxHEIGHT, 24-bit colour) once the prefix is booted there; Wine's processes
+# end before the display does. Its stdin reaches COMMAND (a script for bash -s).
 wine_on_display() {
   local screen=$1
   shift
-  xvfb-run -a -s "-screen 0 ${screen}x24" bash -c 'source "$0"; wine_boot </dev/null; exec "$@"' \
-    "$wine_env_script" "$@"
+  xvfb-run -a -s "-screen 0 ${screen}x24" bash -c \
+    'source "$0"; wine_boot </dev/null; "$@"; status=$?; wineserver -k 2>/dev/null; exit $status' "$wine_env_script" "$@"
 }
 
 # wine_cleanup: ends what a run in the prefix left behind (the sound server and

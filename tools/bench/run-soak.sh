@@ -27,7 +27,6 @@ for screen in 1024x768 3840x2160; do
   if [ "$screen" = 1024x768 ]; then
     timeout -k 10 $((cycles * 20 + 60)) wine build/mingw/orbisette_soak.exe cycles "$cycles" || status=$?
   fi
-  wineserver -k 2>/dev/null || true
   exit $status
 INNER
 done
