@@ -173,7 +173,8 @@ TEST_F(Dialog, ItsPlaceCaptionsAndGradientsOnTheScreen) {
       {{24, 18}, {30, 30, 30}}, {{24, 100}, {250, 250, 250}}, {{24, 182}, {34, 34, 34}},  // 2460 of 2475
   };
   for (const auto& [p, colour] : rows) {
-    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(dialog.OnScreen(p.x, p.y)) == colour; }, Settle))
+    EXPECT_TRUE(
+        WaitUntil([&, p = p, colour = colour] { return ScreenPixel(dialog.OnScreen(p.x, p.y)) == colour; }, Settle))
         << p.x << "," << p.y;
   }
   // Every caption's text starts at its label's left edge, once the label has painted.
@@ -272,7 +273,7 @@ TEST_F(Dialog, TheKeyboardReachesEveryControl) {
   };
   for (const auto& [stop, key] : stops) {
     PressKey(VK_TAB);
-    EXPECT_TRUE(WaitUntil([&] { return dialog.Focus() == stop; }, Settle)) << core::ControlRow(stop).Name;
+    EXPECT_TRUE(WaitUntil([&, stop = stop] { return dialog.Focus() == stop; }, Settle)) << core::ControlRow(stop).Name;
     if (key) PressKey(key);
   }
   EXPECT_TRUE(WaitUntil([&] { return dialog.Text(lbl_Fast) == L"60"; }, Settle));
@@ -322,7 +323,7 @@ TEST_F(Dialog, PicksTheMusicFileInTheOpenFileDialog) {
       EXPECT_NE(MessageBoxesOf(dialog.Process.Id()).at(0).Text.find(L"255"), std::wstring::npos) << "no limit named";
       AnswerOk(box);
     }
-    EXPECT_TRUE(WaitUntil([&] { return dialog.Text(lbl_Fname) == shown; }, Settle)) << Ansi(typed);
+    EXPECT_TRUE(WaitUntil([&, shown = shown] { return dialog.Text(lbl_Fname) == shown; }, Settle)) << Ansi(typed);
   }
   dialog.Click(Cmd_Set);
   ASSERT_TRUE(dialog.Closes());
@@ -390,7 +391,7 @@ TEST_F(Dialog, ModalToTheHostWindowItNames) {
     ASSERT_TRUE(
         WaitUntil(answering([&] { return (dialog = ::FindWindowW(nullptr, L"<Orbisette>")) != nullptr; }), 10s));
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), owner);
-    EXPECT_TRUE(WaitUntil(answering([&] { return ::IsWindowEnabled(host) == !owner; }), Settle));
+    EXPECT_TRUE(WaitUntil(answering([&, owner = owner] { return ::IsWindowEnabled(host) == !owner; }), Settle));
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitUntil(answering([&] { return process.Exited(); }), Settle));
     EXPECT_TRUE(::IsWindowEnabled(host)) << "the host has its input back";
