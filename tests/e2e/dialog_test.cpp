@@ -5,9 +5,7 @@
 // guard, and the gradient on the screen.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <cstdio>
 #include <functional>
 
 #include "dialog_driver.h"
