@@ -1,10 +1,9 @@
 #!/bin/bash
 # Two checks of the code's shape. First the layers of src/: a file includes
 # headers of its own folder and of folders in lower layers only. Then clang-tidy
-# over src/, tools/ and tests/ (.clang-tidy: the naming rule; src/.clang-tidy adds
-# the longest function allowed). Files that use the Win32 API, and the Wine
-# harness's, are read as the MinGW-w64 build reads them, the rest as the native
-# build does.
+# over src/, tools/ and tests/ (.clang-tidy: the naming rule; src/.clang-tidy adds the
+# longest function allowed). Files that use the Win32 API, and the Wine harness's, are
+# read as the MinGW-w64 build reads them, the rest as the native build does.
 # Usage: tools/check-code.sh [FILE...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,8 +26,7 @@ mingw_lib=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")  
 native=(-std=c++20 -Isrc -Itests/unit "-DORBISETTE_SOURCE_DIR=\"$PWD\"")
 win32=(-std=c++20 -Isrc -Itests/e2e -Itests/unit -Ibuild/mingw/generated --target=x86_64-w64-mingw32 -nostdinc++
        -isystem "$mingw_lib/include/c++" -isystem "$mingw_lib/include/c++/x86_64-w64-mingw32"
-       -isystem /usr/src/googletest/googletest/include
-       -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
+       -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -isystem /usr/src/googletest/googletest/include)
 mkdir -p build/mingw/generated
 [ -f build/mingw/generated/web_page.h ] || printf '#pragma once\n#define ORBISETTE_WEB_PAGE ""\n' > build/mingw/generated/web_page.h
 status=0
