@@ -23,10 +23,9 @@ jpeg() {  # jpeg IN OUT: the picture's one stored form
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
-work=$(mktemp -d /tmp/orbisette-preview.XXXXXX)
 source tools/wine-env.sh
-wine_prefix "$work/prefix"
-trap 'wine_cleanup; rm -rf "$work"' EXIT
+wine_prefix  # a temporary one, whose folder holds the program and the pictures too
+work=$WINEPREFIX
 # The default settings (speed 15, balls rebound, no music): nothing but the balls.
 mkdir "$work/app"
 cp "$root/build/mingw/Orbisette.scr" "$root/build/mingw/Orbisette.dll" "$work/app/"
@@ -45,8 +44,7 @@ convert -size "$screen" gradient:'#5b8fc7-#16324f' \
   -fill '#d0d7de' -draw 'rectangle 0,848 1216,896' \
   -fill '#2f6fb0' -draw 'rectangle 8,856 100,888' "$work/desktop.png"
 wine "$work/app/Orbisette.scr" /s &
-wine_wait_balls
-wine_screenshot "$work/desktop.png" "$work/shot.png" 2  # the balls move on over the new desktop
+wine_shoot "$work/desktop.png" "$work/shot.png" 2  # the balls move on over the new desktop
 HEADLESS
 
 jpeg "$work/shot.png" "$picture"

@@ -37,8 +37,7 @@ convert -size 1024x768 gradient:'#5b8fc7-#16324f' \
   -fill '#3c8c5a' -stroke none -draw 'rectangle 480,300 930,328' \
   -fill '#d0d7de' -draw 'rectangle 0,728 1024,768' "$desktop"
 wine "$root/build/mingw/Orbisette.scr" /s &
-wine_wait_balls || true
-wine_screenshot "$desktop" "$shot" 2
+wine_shoot "$desktop" "$shot" 2 || true
 rm -f "$desktop"
 HEADLESS
 echo "screenshot of the run: $shot"

@@ -12,7 +12,6 @@ harness="$build_dir/orbisette_e2e.exe"
 
 source "$e2e_dir/../../tools/wine-env.sh"
 wine_prefix
-trap wine_cleanup EXIT
 
 wine_on_display 1024x768 bash -s "$harness" "$e2e_dir" "$build_dir" "$@" <<'INNER'
 set -u

@@ -16,9 +16,8 @@ printf '[Section]\r\n\x88\xDA\x93\xAE\x91\xAC\x93\x78= 0\r\n' > "$app/Orbisette.
 
 convert -size "$(xwininfo -root | sed -n 's/.*geometry \([0-9]*x[0-9]*\).*/\1/p')" xc:'#ff00ff' "$app/desktop.png"
 wine "$app/Orbisette.scr" /s &
-wine_wait_balls || true
+wine_shoot "$app/desktop.png" "$out" 1 || true  # 1 s for the last window's picture to reach the screen
 mapfile -t balls < <(wine_ball_windows)  # left and top of each
-wine_screenshot "$app/desktop.png" "$out" 1  # 1 s for the last window's picture to reach the screen
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 

@@ -16,7 +16,6 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Orbisette orbisette_soak >/dev/null
 source tools/wine-env.sh
 wine_prefix
-trap wine_cleanup EXIT
 limit=$((seconds + 120))
 status=0
 for screen in 1024x768 3840x2160; do

@@ -11,7 +11,6 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Orbisette orbisette_wine_bench orbisette_figures_bench floor_program >/dev/null
 source tools/wine-env.sh
 wine_prefix
-trap wine_cleanup EXIT
 wine_on_display 1024x768 bash -c '
   timeout -k 10 300 wine build/mingw/orbisette_wine_bench.exe
   timeout -k 10 300 wine build/mingw/orbisette_figures_bench.exe || true'  # figures, not a verdict
