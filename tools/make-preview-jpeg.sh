@@ -23,27 +23,17 @@ jpeg() {  # jpeg IN OUT: the picture's one stored form
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
-work=$(mktemp -d /tmp/orbisette-preview.XXXXXX)
-export WINEPREFIX=$work/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono/Gecko prompts in a fresh prefix
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source tools/wine-env.sh
+wine_prefix  # a temporary one, whose folder holds the program and the pictures too
+work=$WINEPREFIX
 # The default settings (speed 15, balls rebound, no music): nothing but the balls.
 mkdir "$work/app"
 cp "$root/build/mingw/Orbisette.scr" "$root/build/mingw/Orbisette.dll" "$work/app/"
 
-xvfb-run -a -s "-screen 0 ${screen}x24" bash -s "$work" "$screen" <<'HEADLESS'
+wine_on_display "$screen" bash -s "$work" "$screen" "$root" <<'HEADLESS'
 set -euo pipefail
 work=$1 screen=$2
-wineboot -i >/dev/null 2>&1
-# No window manager here: unmanaged windows need no waiting on one.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w
+source "$3/tools/wine-env.sh"
 # A desktop: wallpaper, two application windows with title bars, a taskbar.
 convert -size "$screen" gradient:'#5b8fc7-#16324f' \
   -fill '#f2f2f2' -stroke '#9aa5b1' -strokewidth 2 -draw 'rectangle 100,90 660,500' \
@@ -54,21 +44,7 @@ convert -size "$screen" gradient:'#5b8fc7-#16324f' \
   -fill '#d0d7de' -draw 'rectangle 0,848 1216,896' \
   -fill '#2f6fb0' -draw 'rectangle 8,856 100,888' "$work/desktop.png"
 wine "$work/app/Orbisette.scr" /s &
-# Wait until all ten 147 x 147 ball windows are on screen.
-for _ in $(seq 1 150); do
-  shown=0
-  for id in $(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .* 147x147+.*/\1/p'); do
-    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && shown=$((shown + 1))
-  done
-  [ $shown -ge 10 ] && break
-  sleep 0.2
-done
-[ $shown -ge 10 ] || { echo "the ball windows did not appear ($shown of 10)" >&2; exit 1; }
-# The wallpaper goes down once Wine is up, which paints the root black as it starts.
-display -window root "$work/desktop.png" || true  # sets the background, then reports 1
-sleep 2  # the balls move on over the new desktop
-import -window root "$work/shot.png"
-wineserver -k 2>/dev/null || true
+wine_shoot "$work/desktop.png" "$work/shot.png" 2  # the balls move on over the new desktop
 HEADLESS
 
 jpeg "$work/shot.png" "$picture"

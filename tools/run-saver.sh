@@ -9,9 +9,8 @@ root=$(pwd)
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Orbisette
 
-export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source tools/wine-env.sh
+wine_prefix "${WINEPREFIX:-$root/build/wine-prefix}"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "preparing the Wine prefix $WINEPREFIX (once, about 15 s)"
 fi
@@ -25,14 +24,10 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 shot="$root/build/screenshots/orbisette-run.png"
-mkdir -p "$(dirname "$shot")"
-xvfb-run -a -s '-screen 0 1024x768x24' bash -s "$root" "$shot" <<'HEADLESS'
+wine_on_display 1024x768 bash -s "$root" "$shot" <<'HEADLESS'
 set -euo pipefail
 root=$1 shot=$2
-wineboot -i >/dev/null 2>&1
-# No window manager here: unmanaged windows need no waiting on one.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w
+source "$root/tools/wine-env.sh"
 # A desktop to float over: a wallpaper gradient with two application windows.
 desktop=$(mktemp /tmp/orbisette-desktop.XXXXXX.png)
 convert -size 1024x768 gradient:'#5b8fc7-#16324f' \
@@ -42,19 +37,7 @@ convert -size 1024x768 gradient:'#5b8fc7-#16324f' \
   -fill '#3c8c5a' -stroke none -draw 'rectangle 480,300 930,328' \
   -fill '#d0d7de' -draw 'rectangle 0,728 1024,768' "$desktop"
 wine "$root/build/mingw/Orbisette.scr" /s &
-for _ in $(seq 1 100); do
-  shown=0
-  for id in $(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .* 147x147+.*/\1/p'); do
-    xwininfo -id "$id" | grep -q 'Map State: IsViewable' && shown=$((shown + 1))
-  done
-  [ $shown -ge 10 ] && break
-  sleep 0.2
-done
-# The wallpaper goes down once Wine is up, which paints the root black as it starts.
-display -window root "$desktop" || true  # sets the background, then reports 1
-sleep 2
-import -window root "$shot"
-wineserver -k 2>/dev/null || true
+wine_shoot "$desktop" "$shot" 2 || true
 rm -f "$desktop"
 HEADLESS
 echo "screenshot of the run: $shot"

@@ -96,7 +96,7 @@ TEST_P(BigImage, TurnedAwayAtOnceWithEachWindowsMessage) {
   auto shown = [&] { return BallWindows(run).size() == 10; };
   // Generous, so that a slow decode still gives its figure rather than a timeout.
   WaitUntil(
-      [&] {
+      [&, refused = refused] {  // a copy: clang 14 cannot capture a structured binding
         if (const auto stats = HostStatsOf(app.Program())) peakKiB = std::max(peakKiB, stats->ResidentKiB);
         for (const auto& box : MessageBoxesOf(run.Id())) {
           EXPECT_EQ(box.Text, L"イメージの取得に失敗しました2");

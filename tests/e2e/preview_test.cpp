@@ -314,8 +314,11 @@ TEST_P(PreviewPicture, PaintedAndPrintedPixelForPixel) {
             "")
       << "printed";
   std::string differences;
-  EXPECT_TRUE(
-      PumpUntil([&] { return (differences = picture.Differences(ScreenUnder(window), width, height)).empty(); }, 5s))
+  EXPECT_TRUE(PumpUntil(
+      [&, width = width, height = height] {
+        return (differences = picture.Differences(ScreenUnder(window), width, height)).empty();
+      },
+      5s))
       << "on the screen: " << differences;
 
   ::DestroyWindow(host.Box());

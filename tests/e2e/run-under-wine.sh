@@ -10,31 +10,13 @@ e2e_dir=$(cd "$(dirname "$0")" && pwd)
 harness="$build_dir/orbisette_e2e.exe"
 [ -f "$harness" ] || { echo "no harness at $harness: build the mingw preset first" >&2; exit 2; }
 
-export WINEPREFIX=$(mktemp -d /tmp/orbisette-wine.XXXXXX)
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts in a fresh prefix
-cleanup() {
-  # The music tests start a sound server and recorders on the host and note each
-  # one's pid in the prefix; end any that a failed test left running.
-  for pidfile in "$WINEPREFIX"/music-e2e/*.pid; do
-    [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null || true
-  done
-  wineserver -k 2>/dev/null || true
-  # A test that stopped half-way may leave a file or folder it made unwritable.
-  chattr -R -i "$WINEPREFIX/drive_c/orbisette-e2e" 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
+source "$e2e_dir/../../tools/wine-env.sh"
+wine_prefix
 
-xvfb-run -a -s '-screen 0 1024x768x24' bash -s "$harness" "$e2e_dir" "$build_dir" "$@" <<'INNER'
+wine_on_display 1024x768 bash -s "$harness" "$e2e_dir" "$build_dir" "$@" <<'INNER'
 set -u
 harness=$1 e2e_dir=$2 build_dir=$3
 shift 3
-wineboot -i >/dev/null 2>&1
-# Without a window manager Wine waits for each hidden or destroyed window unless
-# its windows are unmanaged; with it, input and window ends are immediate.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w
 status=0
 echo "== the screenshot check =="
 timeout -k 10 120 "$e2e_dir/screenshot-check.sh" "$build_dir" "$build_dir/screenshots/balls-over-magenta.png" || status=$?

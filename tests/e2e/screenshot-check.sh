@@ -5,6 +5,7 @@
 # Runs inside the virtual display and Wine prefix set up by run-under-wine.sh.
 # Usage: screenshot-check.sh BUILD_DIR OUT_PNG
 set -euo pipefail
+source "$(dirname "$0")/../../tools/wine-env.sh"
 build_dir=$1
 out=$2
 app=$(mktemp -d /tmp/orbisette-shot.XXXXXX)
@@ -15,25 +16,8 @@ printf '[Section]\r\n\x88\xDA\x93\xAE\x91\xAC\x93\x78= 0\r\n' > "$app/Orbisette.
 
 convert -size "$(xwininfo -root | sed -n 's/.*geometry \([0-9]*x[0-9]*\).*/\1/p')" xc:'#ff00ff' "$app/desktop.png"
 wine "$app/Orbisette.scr" /s &
-# The ball windows once all ten are mapped: left and top of each.
-viewable_balls() {
-  local id geometry
-  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .* \(147x147+-\{0,1\}[0-9]*+-\{0,1\}[0-9]*\) .*/\1 \2/p' |
-    while read -r id geometry; do
-      xwininfo -id "$id" | grep -q 'Map State: IsViewable' && sed 's/147x147+\(-\{0,1\}[0-9]*\)+\(-\{0,1\}[0-9]*\)/\1 \2/' <<<"$geometry"
-    done
-}
-balls=()
-for _ in $(seq 1 100); do
-  mapfile -t balls < <(viewable_balls)
-  [ ${#balls[@]} -ge 10 ] && break
-  sleep 0.2
-done
-# The desktop goes down once Wine is up, which paints the root black as it starts.
-display -window root "$app/desktop.png" || true  # sets the background, then reports 1
-sleep 1  # let the last window's picture reach the screen
-mkdir -p "$(dirname "$out")"
-import -window root "$out"
+wine_shoot "$app/desktop.png" "$out" 1 || true  # 1 s for the last window's picture to reach the screen
+mapfile -t balls < <(wine_ball_windows)  # left and top of each
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 

@@ -65,7 +65,7 @@ std::string Japanese(std::u16string_view text) { return Cp932TestCodec().FromUtf
 TEST(MciCommandLayer, RepliesCodesAndApiResult) {
   const std::string mp3 = "open \"a.mp3\" type MPEGVideo Alias MP3Play";
   const struct {
-    std::function<std::string(Orbisette_BGM&)> act;  // what the calls gave, as text
+    std::function<std::string(Orbisette_BGM&)> Act;  // what the calls gave, as text
     Script Answers;
     std::string Result, Log;
     std::int32_t ApiResult;
@@ -94,7 +94,7 @@ TEST(MciCommandLayer, RepliesCodesAndApiResult) {
     port.Devices = 0;
     Orbisette_BGM bgm(port);
     ApiResult = 77;
-    EXPECT_EQ(c.act(bgm), c.Result);
+    EXPECT_EQ(c.Act(bgm), c.Result);
     EXPECT_EQ(port.Log, c.Log);
     EXPECT_EQ(ApiResult, c.ApiResult);
   }

@@ -14,24 +14,18 @@ seconds=$(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 }')
 cd "$(dirname "$0")/../.."
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Orbisette orbisette_soak >/dev/null
-export WINEPREFIX=$(mktemp -d /tmp/orbisette-soak.XXXXXX)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+source tools/wine-env.sh
+wine_prefix
 limit=$((seconds + 120))
 status=0
 for screen in 1024x768 3840x2160; do
-  xvfb-run -a -s "-screen 0 ${screen}x24" bash -s "$seconds" "$cycles" "$screen" "$limit" <<'INNER' || status=$?
+  wine_on_display "$screen" bash -s "$seconds" "$cycles" "$screen" "$limit" <<'INNER' || status=$?
   seconds=$1 cycles=$2 screen=$3 limit=$4
-  wineboot -i >/dev/null 2>&1
-  # Unmanaged windows: no wait for each hidden or destroyed window without a window manager.
-  wine reg add "HKCU\Software\Wine\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-  wineserver -w
   status=0
   timeout -k 10 "$limit" wine build/mingw/orbisette_soak.exe run "$seconds" || status=$?
   if [ "$screen" = 1024x768 ]; then
     timeout -k 10 $((cycles * 20 + 60)) wine build/mingw/orbisette_soak.exe cycles "$cycles" || status=$?
   fi
-  wineserver -k 2>/dev/null || true
   exit $status
 INNER
 done
