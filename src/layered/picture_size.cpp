@@ -293,7 +293,8 @@ DeclaredSize DeclaredSizeOf(const ReadBytesAt& read) {
   if (Starts(b, "\x89PNG")) return Known(Sole(PngSizeOf(b)));
   if (Starts(b, "\xFF\xD8")) return Known(JpegSize(read));
   if (Starts(b, "BM")) return Known(Sole(b.size() >= 14 ? DibSize(b.subspan(14)) : std::nullopt));
-  if (Starts(b, "GIF87a") || Starts(b, "GIF89a")) return Known(GifSize(read));
+  // The decoders look at "GIF" alone, not at the version after it.
+  if (Starts(b, "GIF")) return Known(GifSize(read));
   if (Starts(b, std::string_view("\0\0\1\0", 4)) || Starts(b, std::string_view("\0\0\2\0", 4))) {
     return Known(IconSize(read));
   }
