@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/read_at.h"
 
@@ -33,5 +34,14 @@ inline constexpr std::uint32_t LargestWaveData = 1u << 30;
 // and whose data chunk holds at least one block, at most LargestWaveData bytes,
 // and lies wholly inside the file.
 bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read);
+
+// What the player is handed from a file IsPlayableWave takes.
+struct WaveShape {
+  std::uint16_t Channels = 0;
+  std::uint32_t Rate = 0;
+  std::uint64_t Frames = 0;  // in the whole blocks of its data chunk
+};
+// The same check, saying what plays; empty where IsPlayableWave is false.
+std::optional<WaveShape> PlayableWaveShape(std::uint64_t fileSize, const ReadBytesAt& read);
 
 }  // namespace orbisette
