@@ -136,9 +136,10 @@ std::optional<WaveShape> PlayableWaveShape(std::uint64_t fileSize, const ReadByt
     const std::uint32_t length = U32At(head, 4);
     const std::uint64_t end = at + ChunkHeadSize + length;
     if (end > fileSize) return std::nullopt;  // a chunk that claims more than the file holds
-    if (IdAt(head, 0, "fmt ")) {
+    // The player takes the first "fmt " chunk and walks past any later one.
+    if (IdAt(head, 0, "fmt ") && !shape) {
       const std::size_t held = std::min<std::size_t>({length, got - ChunkHeadSize, ExtensibleSize});
-      if (shape || held < FormatSize) return std::nullopt;
+      if (held < FormatSize) return std::nullopt;
       const std::span<const std::uint8_t> body(head.data() + ChunkHeadSize, held);
       const WaveFormat f{
           U16At(body, 0), U16At(body, 2), U32At(body, 4), U32At(body, 8), U16At(body, 12), U16At(body, 14), body};
