@@ -15,7 +15,7 @@ packages=(
   pulseaudio pulseaudio-utils sox lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # Wine 10 plays MP3 through GStreamer
   clang libclang-rt-dev  # the fuzz targets: clang with libFuzzer and the sanitizers
-  libjpeg-dev libgif-dev libtiff-dev libsndfile1-dev  # the libraries the header fuzzers compare with
+  libturbojpeg0-dev libgif-dev libtiff-dev libsndfile1-dev  # the libraries the header fuzzers compare with
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
