@@ -4,7 +4,8 @@
 # Wine, a virtual X display, the Japanese locale for the code page 932 checks,
 # and for the music tests a sound server with a null sink, its recorder (parec)
 # and the tools that make the test tones (and for Wine 10, GStreamer's plugins,
-# through which it plays MP3). Safe to run again.
+# through which it plays MP3), and the picture and sound libraries whose header
+# readers the fuzz targets compare ours with. Safe to run again.
 set -euo pipefail
 packages=(
   cmake g++ make clang-format clang-tidy googletest libgtest-dev libbenchmark-dev libpng-dev
@@ -14,6 +15,7 @@ packages=(
   pulseaudio pulseaudio-utils sox lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # Wine 10 plays MP3 through GStreamer
   clang libclang-rt-dev  # the fuzz targets: clang with libFuzzer and the sanitizers
+  libturbojpeg0-dev libgif-dev libtiff-dev libsndfile1-dev  # the libraries the header fuzzers compare with
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

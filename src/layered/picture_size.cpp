@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace orbisette {
 namespace {
@@ -230,15 +231,17 @@ std::optional<TiffPage> TiffPageAt(ForwardReader& in, const TiffOrder& order) {
   std::array<std::uint8_t, 12> entry{};
   if (!in.Take(std::span(entry).first(2))) return std::nullopt;
   TiffPage page;
+  std::array<bool, 4> seen{};  // the decoder takes the first of the same tag and skips the rest
   for (std::uint32_t i = 0, count = order.U16(entry, 0); i < count; ++i) {
     if (!in.Take(entry)) return std::nullopt;
     const std::uint32_t tag = order.U16(entry, 0);
     const bool sizeTag = tag == 256 || tag == 257 || tag == 322 || tag == 323;
-    if (!sizeTag) continue;
+    const std::uint32_t index = tag < 300 ? tag - 256 : tag - 322 + 2;
+    if (!sizeTag || std::exchange(seen[index], true)) continue;
     const std::optional<std::uint32_t> value = TiffNumber(entry, order);
     if (!value) return std::nullopt;
     std::uint32_t* const field[] = {&page.Width, &page.Height, &page.TileWidth, &page.TileHeight};
-    *field[tag < 300 ? tag - 256 : tag - 322 + 2] = *value;
+    *field[index] = *value;
     page.Tiled = page.Tiled || tag >= 322;
   }
   if (!in.Take(std::span(entry).first(4))) return std::nullopt;
@@ -295,7 +298,8 @@ DeclaredSize DeclaredSizeOf(const ReadBytesAt& read) {
   if (Starts(b, "\x89PNG")) return Known(Sole(PngSizeOf(b)));
   if (Starts(b, "\xFF\xD8")) return Known(JpegSize(read));
   if (Starts(b, "BM")) return Known(Sole(b.size() >= 14 ? DibSize(b.subspan(14)) : std::nullopt));
-  if (Starts(b, "GIF87a") || Starts(b, "GIF89a")) return Known(GifSize(read));
+  // The decoders look at "GIF" alone, not at the version after it.
+  if (Starts(b, "GIF")) return Known(GifSize(read));
   if (Starts(b, std::string_view("\0\0\1\0", 4)) || Starts(b, std::string_view("\0\0\2\0", 4))) {
     return Known(IconSize(read));
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace orbisette {
@@ -81,70 +82,83 @@ bool CompandedAgrees(const WaveFormat& f) {
 
 // ADPCM blocks: a header of headerBytes a channel, then two samples a byte, plus
 // the samples the header carries; bytes per second within 1% of what that makes.
-bool AdpcmAgrees(const WaveFormat& f, std::uint16_t headerBytes, std::uint16_t headerSamples) {
+// The frames a block holds, or 0 when the fields disagree.
+std::uint32_t AdpcmFrames(const WaveFormat& f, std::uint16_t headerBytes, std::uint16_t headerSamples) {
   constexpr std::size_t CbSize = 16, SamplesPerBlock = 18;
   if (f.Bits != 4 || f.Channels > MostPlainChannels || !f.Holds(SamplesPerBlock + 2) || f.Extra(CbSize) < 2 ||
       f.BlockAlign <= headerBytes * f.Channels) {
-    return false;
+    return 0;
   }
   const std::uint32_t samples = (f.BlockAlign - headerBytes * f.Channels) * 2u / f.Channels + headerSamples;
   const std::uint64_t expected = std::uint64_t{f.Rate} * f.BlockAlign / samples;
-  return f.Extra(SamplesPerBlock) == samples && f.BytesPerSecond * 100ull >= expected * 99 &&
-         f.BytesPerSecond * 100ull <= expected * 101 + 100;
+  const bool agrees = f.Extra(SamplesPerBlock) == samples && f.BytesPerSecond * 100ull >= expected * 99 &&
+                      f.BytesPerSecond * 100ull <= expected * 101 + 100;
+  return agrees ? samples : 0;
 }
 
-bool MsAdpcmAgrees(const WaveFormat& f) {
+std::uint32_t MsAdpcmFrames(const WaveFormat& f) {
   constexpr std::size_t CbSize = 16, Pairs = 20;
   const std::uint16_t pairs = f.Extra(Pairs);
-  return f.Holds(Pairs + 2) && pairs >= MsAdpcmStandardPairs && f.Extra(CbSize) == 4 + 4u * pairs &&
-         AdpcmAgrees(f, 7, 2);
+  const bool table = f.Holds(Pairs + 2) && pairs >= MsAdpcmStandardPairs && f.Extra(CbSize) == 4 + 4u * pairs;
+  return table ? AdpcmFrames(f, 7, 2) : 0;
 }
 
-bool Agrees(const WaveFormat& f) {
-  if (f.Channels == 0 || f.Rate < LowestWaveRate || f.Rate > LargestWaveRate || f.BlockAlign == 0) return false;
+// The frames one block of the format holds; 0 when it is not one the player
+// takes or its fields disagree.
+std::uint32_t FramesPerBlock(const WaveFormat& f) {
+  if (f.Channels == 0 || f.Rate < LowestWaveRate || f.Rate > LargestWaveRate || f.BlockAlign == 0) return 0;
   switch (f.Tag) {
     case FormatPcm:
-    case FormatFloat: return LinearAgrees(f, f.Tag, MostPlainChannels);
-    case FormatExtensible: return ExtensibleAgrees(f);
+    case FormatFloat: return LinearAgrees(f, f.Tag, MostPlainChannels) ? 1 : 0;
+    case FormatExtensible: return ExtensibleAgrees(f) ? 1 : 0;
     case FormatALaw:
-    case FormatMuLaw: return CompandedAgrees(f);
-    case FormatImaAdpcm: return AdpcmAgrees(f, 4, 1);
-    case FormatMsAdpcm: return MsAdpcmAgrees(f);
-    default: return false;
+    case FormatMuLaw: return CompandedAgrees(f) ? 1 : 0;
+    case FormatImaAdpcm: return AdpcmFrames(f, 4, 1);
+    case FormatMsAdpcm: return MsAdpcmFrames(f);
+    default: return 0;
   }
 }
 
 }  // namespace
 
-bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read) {
+std::optional<WaveShape> PlayableWaveShape(std::uint64_t fileSize, const ReadBytesAt& read) {
   std::array<std::uint8_t, 12> riff{};
-  if (read(0, riff) != riff.size() || !IdAt(riff, 0, "RIFF") || !IdAt(riff, 8, "WAVE")) return false;
+  if (read(0, riff) != riff.size() || !IdAt(riff, 0, "RIFF") || !IdAt(riff, 8, "WAVE")) return std::nullopt;
 
-  bool formatSeen = false;
+  std::optional<WaveShape> shape;  // once the "fmt " chunk is read, with no frames yet
   std::uint16_t blockAlign = 0;
+  std::uint32_t blockFrames = 0;
   std::uint64_t at = riff.size();
   for (int chunk = 0; chunk < MostChunks && at + ChunkHeadSize <= fileSize; ++chunk) {
     std::array<std::uint8_t, ChunkHeadSize + ExtensibleSize> head{};
     const std::size_t got = read(at, head);
-    if (got < ChunkHeadSize) return false;
+    if (got < ChunkHeadSize) return std::nullopt;
     const std::uint32_t length = U32At(head, 4);
     const std::uint64_t end = at + ChunkHeadSize + length;
-    if (end > fileSize) return false;  // a chunk that claims more than the file holds
-    if (IdAt(head, 0, "fmt ")) {
+    if (end > fileSize) return std::nullopt;  // a chunk that claims more than the file holds
+    // The player takes the first "fmt " chunk and walks past any later one.
+    if (IdAt(head, 0, "fmt ") && !shape) {
       const std::size_t held = std::min<std::size_t>({length, got - ChunkHeadSize, ExtensibleSize});
-      if (formatSeen || held < FormatSize) return false;
+      if (held < FormatSize) return std::nullopt;
       const std::span<const std::uint8_t> body(head.data() + ChunkHeadSize, held);
       const WaveFormat f{
           U16At(body, 0), U16At(body, 2), U32At(body, 4), U32At(body, 8), U16At(body, 12), U16At(body, 14), body};
-      if (!Agrees(f)) return false;
-      formatSeen = true;
+      blockFrames = FramesPerBlock(f);
+      if (blockFrames == 0) return std::nullopt;
+      shape = WaveShape{f.Channels, f.Rate, 0};
       blockAlign = f.BlockAlign;
     } else if (IdAt(head, 0, "data")) {
-      return formatSeen && length >= blockAlign && length <= LargestWaveData;
+      if (!shape || length < blockAlign || length > LargestWaveData) return std::nullopt;
+      shape->Frames = std::uint64_t{length} / blockAlign * blockFrames;
+      return shape;
     }
     at = end + (length & 1u);  // chunks are padded to an even length
   }
-  return false;
+  return std::nullopt;
+}
+
+bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read) {
+  return PlayableWaveShape(fileSize, read).has_value();
 }
 
 }  // namespace orbisette

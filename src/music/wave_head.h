@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/read_at.h"
 
@@ -21,8 +22,9 @@ inline constexpr std::uint32_t LargestWaveRate = 384000;
 // holds in signed 32 bits; a gigabyte is over an hour of CD sound.
 inline constexpr std::uint32_t LargestWaveData = 1u << 30;
 
-// Whether a file of fileSize bytes is a RIFF "WAVE" whose "fmt " chunk comes
-// before a "data" chunk, at a rate the player takes, in one of these forms with
+// Whether a file of fileSize bytes is a RIFF "WAVE" whose first "fmt " chunk
+// comes before a "data" chunk (a later one is passed over, as the player passes
+// it), at a rate the player takes, in one of these forms with
 // every field in agreement (block align, bytes per second, the codec's own):
 //  - PCM of 8, 16, 24 or 32 bits, or IEEE float of 32 bits, in one or two
 //    channels, or in up to eight as WAVE_FORMAT_EXTENSIBLE;
@@ -33,5 +35,14 @@ inline constexpr std::uint32_t LargestWaveData = 1u << 30;
 // and whose data chunk holds at least one block, at most LargestWaveData bytes,
 // and lies wholly inside the file.
 bool IsPlayableWave(std::uint64_t fileSize, const ReadBytesAt& read);
+
+// What the player is handed from a file IsPlayableWave takes.
+struct WaveShape {
+  std::uint16_t Channels = 0;
+  std::uint32_t Rate = 0;
+  std::uint64_t Frames = 0;  // in the whole blocks of its data chunk
+};
+// The same check, saying what plays; empty where IsPlayableWave is false.
+std::optional<WaveShape> PlayableWaveShape(std::uint64_t fileSize, const ReadBytesAt& read);
 
 }  // namespace orbisette

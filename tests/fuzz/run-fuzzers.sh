@@ -18,8 +18,12 @@ declare -A sources=(
   [profile_fuzzer]="src/settings/profile_file.cpp"
   [command_line_fuzzer]="src/startup/command_line.cpp src/startup/startup.cpp src/platform/numeric.cpp"
   [numeric_fuzzer]="src/platform/numeric.cpp src/settings/settings.cpp"
+  [picture_size_fuzzer]="src/layered/picture_size.cpp src/layered/picture_head.cpp"
+  [wave_head_fuzzer]="src/music/wave_head.cpp"
 )
-targets=(profile_fuzzer command_line_fuzzer numeric_fuzzer)
+# The libraries whose readers a target compares ours with.
+declare -A libraries=([picture_size_fuzzer]="-lpng -lturbojpeg -lgif -ltiff" [wave_head_fuzzer]="-lsndfile")
+targets=(profile_fuzzer command_line_fuzzer numeric_fuzzer picture_size_fuzzer wave_head_fuzzer)
 
 status=0
 for target in "${targets[@]}"; do
@@ -32,7 +36,7 @@ for target in "${targets[@]}"; do
     continue
   fi
   echo "== $target: building"
-  clang++ "${flags[@]}" "$root/tests/fuzz/$target.cpp" "${files[@]}" -o "$out/$target"
+  clang++ "${flags[@]}" "$root/tests/fuzz/$target.cpp" "${files[@]}" ${libraries[$target]:-} -o "$out/$target"
 done
 for target in "${targets[@]}"; do
   work=$(mktemp -d)
