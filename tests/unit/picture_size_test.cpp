@@ -106,7 +106,7 @@ TEST(PictureSize, EachFormatsDeclaredSize) {
       {"icon, 64 images, the largest last", Icon(1, {icons.begin() + 1, icons.end()}), true, {{300, 5000}}},
       {"icon, 65 images", Icon(1, icons), true, std::nullopt},
       {"TIFF, a SHORT width", Tiff(true, {{{256, 0x10064}, {257, 50}}}).replace(12, 1, "\3"), true, {{100, 50}}},
-      {"TIFF, a width again, of two", Tiff(true, {{{256, 9}, {257, 9}, {256, 9}}}).replace(38, 1, "\2"), true,
+      {"TIFF, a width of two, then again", Tiff(true, {{{256, 9}, {257, 9}, {256, 9}}}).replace(14, 1, "\2"), true,
        std::nullopt},
       {"TIFF, no width", Tiff(true, {{{257, 50}}}), true, std::nullopt},
       {"TIFF, a tile of no width", Tiff(true, {{{256, 16}, {257, 16}, {322, 0}, {323, 16}}}), true, std::nullopt},
