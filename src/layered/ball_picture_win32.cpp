@@ -1,14 +1,12 @@
 #include "layered/ball_picture_win32.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 
 #include "layered/picture_frames_win32.h"
-#include "layered/picture_head.h"
 #include "layered/picture_size.h"
 #include "platform/file_read_win32.h"
 
@@ -21,9 +19,8 @@ constexpr DWORD LongestDecode = 3000;  // milliseconds
 // How often the wait asks whether the run has ended meanwhile.
 constexpr DWORD WaitSlice = 20;  // milliseconds
 
-// The size the file's headers declare, read through one handle; none for a PNG
-// whose header the head check refuses. A file that cannot be read gives no
-// bytes, and the codecs then fail on it as well.
+// The size the file's headers declare, read through one handle. A file that
+// cannot be read gives no bytes, and the codecs then fail on it as well.
 DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
   const unique_handle file(
       NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -31,9 +28,6 @@ DeclaredSize DeclaredSizeOfFile(const std::wstring& path) {
   const ReadBytesAt read = [&](std::uint64_t offset, std::span<std::uint8_t> into) {
     return ReadFileAt(file.get(), offset, into);
   };
-  std::array<std::uint8_t, PngHeadLength> head{};
-  const std::span<const std::uint8_t> first(head.data(), read(0, head));
-  if (CheckPictureHead(first) == PictureCheck::Refuse) return {true, std::nullopt};
   return DeclaredSizeOf(read);
 }
 

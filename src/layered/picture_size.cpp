@@ -20,10 +20,6 @@ constexpr int MostPages = 64;
 constexpr std::uint64_t MostSubBlocks = std::uint64_t{1} << 22;
 
 using Bytes = std::span<const std::uint8_t>;
-std::uint32_t Le16(Bytes b, std::size_t at) { return b[at] | std::uint32_t{b[at + 1]} << 8; }
-std::uint32_t Be16(Bytes b, std::size_t at) { return std::uint32_t{b[at]} << 8 | b[at + 1]; }
-std::uint32_t Le32(Bytes b, std::size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
-std::uint32_t Be32(Bytes b, std::size_t at) { return Be16(b, at) << 16 | Be16(b, at + 2); }
 // Rows stored top-down have a negative height.
 std::uint32_t Magnitude(std::uint32_t v) {
   return static_cast<std::uint32_t>(std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(v))));
@@ -283,6 +279,19 @@ DeclaredSize Known(std::optional<Sized> sized) {
 }
 
 }  // namespace
+
+std::optional<PictureSize> PngSizeOf(Bytes head) {
+  // The signature, then the header chunk, which always holds 13 bytes.
+  if (head.size() < PngHeadLength || !Starts(head, "\x89PNG\r\n\x1a\n") ||
+      !Starts(head.subspan(8), std::string_view("\0\0\0\x0dIHDR", 8))) {
+    return std::nullopt;
+  }
+  return PictureSize{Be32(head, 16), Be32(head, 20)};
+}
+
+bool FitsBallWindow(PictureSize size) {
+  return size.Width >= 1 && size.Width <= LargestPictureSide && size.Height >= 1 && size.Height <= LargestPictureSide;
+}
 
 std::uint64_t FramesCost(std::uint64_t frames, PictureSize size) {
   return SaturatingMul(frames, std::uint64_t{size.Width} * size.Height);

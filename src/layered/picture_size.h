@@ -8,13 +8,32 @@
 // what the decode will cost. Portable.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 
-#include "layered/picture_head.h"
 #include "platform/read_at.h"
 
 namespace orbisette {
+
+struct PictureSize {
+  std::uint32_t Width = 0;
+  std::uint32_t Height = 0;
+};
+
+// No side of a ball picture may be larger: the window shows 147 x 147 pixels,
+// and a side of 4096 already costs 64 MiB decoded.
+inline constexpr std::uint32_t LargestPictureSide = 4096;
+// Every side from 1 to LargestPictureSide.
+bool FitsBallWindow(PictureSize size);
+
+// The PNG signature, the header chunk's length and type, its width and height.
+inline constexpr std::size_t PngHeadLength = 24;
+// The width and height in a PNG's header chunk; empty when the bytes are not the
+// start of a PNG with its header chunk (too short, another signature, another
+// first chunk).
+std::optional<PictureSize> PngSizeOf(std::span<const std::uint8_t> head);
 
 // The most a ball picture's decode may hold, in 32-bit pixels: every frame, tile
 // and coefficient buffer together, about 100 MB (one picture of 4096 x 4096

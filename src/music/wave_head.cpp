@@ -30,14 +30,6 @@ constexpr std::uint16_t MsAdpcmStandardPairs = 7;    // the coefficient pairs ev
 constexpr std::array<std::uint8_t, 14> SubFormatTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
-// RIFF numbers are stored least significant byte first.
-std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t at) {
-  return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
-         std::uint32_t{b[at + 3]} << 24;
-}
-std::uint16_t U16At(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
 bool IdAt(std::span<const std::uint8_t> b, std::size_t at, std::string_view id) {
   for (std::size_t i = 0; i < id.size(); ++i) {
     if (b[at + i] != static_cast<std::uint8_t>(id[i])) return false;
@@ -51,7 +43,7 @@ struct WaveFormat {
   std::uint32_t Rate, BytesPerSecond;
   std::uint16_t BlockAlign, Bits;
   std::span<const std::uint8_t> Body;  // from the tag on, at most ExtensibleSize bytes
-  std::uint16_t Extra(std::size_t at) const { return Body.size() >= at + 2 ? U16At(Body, at) : 0; }
+  std::uint16_t Extra(std::size_t at) const { return Body.size() >= at + 2 ? Le16(Body, at) : 0; }
   bool Holds(std::size_t bytes) const { return Body.size() >= bytes; }
 };
 
@@ -133,7 +125,7 @@ std::optional<WaveShape> PlayableWaveShape(std::uint64_t fileSize, const ReadByt
     std::array<std::uint8_t, ChunkHeadSize + ExtensibleSize> head{};
     const std::size_t got = read(at, head);
     if (got < ChunkHeadSize) return std::nullopt;
-    const std::uint32_t length = U32At(head, 4);
+    const std::uint32_t length = Le32(head, 4);
     const std::uint64_t end = at + ChunkHeadSize + length;
     if (end > fileSize) return std::nullopt;  // a chunk that claims more than the file holds
     // The player takes the first "fmt " chunk and walks past any later one.
@@ -141,8 +133,8 @@ std::optional<WaveShape> PlayableWaveShape(std::uint64_t fileSize, const ReadByt
       const std::size_t held = std::min<std::size_t>({length, got - ChunkHeadSize, ExtensibleSize});
       if (held < FormatSize) return std::nullopt;
       const std::span<const std::uint8_t> body(head.data() + ChunkHeadSize, held);
-      const WaveFormat f{
-          U16At(body, 0), U16At(body, 2), U32At(body, 4), U32At(body, 8), U16At(body, 12), U16At(body, 14), body};
+      const WaveFormat f{Le16(body, 0),  Le16(body, 2),  Le32(body, 4), Le32(body, 8),
+                         Le16(body, 12), Le16(body, 14), body};
       blockFrames = FramesPerBlock(f);
       if (blockFrames == 0) return std::nullopt;
       shape = WaveShape{f.Channels, f.Rate, 0};

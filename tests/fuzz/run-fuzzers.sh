@@ -18,7 +18,7 @@ declare -A sources=(
   [profile_fuzzer]="src/settings/profile_file.cpp"
   [command_line_fuzzer]="src/startup/command_line.cpp src/startup/startup.cpp src/platform/numeric.cpp"
   [numeric_fuzzer]="src/platform/numeric.cpp src/settings/settings.cpp"
-  [picture_size_fuzzer]="src/layered/picture_size.cpp src/layered/picture_head.cpp"
+  [picture_size_fuzzer]="src/layered/picture_size.cpp"
   [wave_head_fuzzer]="src/music/wave_head.cpp"
 )
 # The libraries whose readers a target compares ours with.
