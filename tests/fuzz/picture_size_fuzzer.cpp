@@ -24,9 +24,10 @@ Size PngSize(std::span<const uint8_t> bytes) {  // once libpng has read every ch
 }
 
 Size JpegSize(std::span<const uint8_t> bytes) {  // once libjpeg-turbo has read every header before the first scan
-  static const tjhandle jpeg = tjInitDecompress();
+  const tjhandle jpeg = tjInitDecompress();  // each time: a handle goes on with the header the last file left half read
   int width = 0, height = 0, subsampling = 0, colours = 0;
   tjDecompressHeader3(jpeg, bytes.data(), bytes.size(), &width, &height, &subsampling, &colours);
+  tjDestroy(jpeg);
   return Size{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
 }
 
