@@ -90,6 +90,8 @@ enum class ControlAction {
   Cancel,
 };
 
+using SettingField = std::int16_t Settings::*;  // one of the settings a control changes
+
 struct DialogControl {
   ControlId Id;
   std::string_view Name;  // as the form names it, "Img_BGM(1)"
@@ -100,7 +102,7 @@ struct DialogControl {
   bool TakesFocus;  // a Tab stop
   ControlAction OnClick = ControlAction::None;
   // What Choose and Toggle change, and the value that shows a mark on.
-  std::int16_t Settings::*Setting = nullptr;
+  SettingField Setting = nullptr;
   std::int16_t Value = 0;
 };
 
