@@ -17,7 +17,7 @@ namespace {
 std::vector<uint8_t> PlayersView(std::span<const uint8_t> f) {
   std::vector<uint8_t> view(f.begin(), f.begin() + std::min<long>(std::ssize(f), 12));
   for (std::uint64_t at = 12, span = 0, format = 0; at + 8 <= f.size(); at += span) {
-    span = 8 + ((f[at + 4] | f[at + 5] << 8 | f[at + 6] << 16 | f[at + 7] * 1ull << 24) + 1) / 2 * 2;
+    span = 8 + (orbisette::Le32(f, at + 4) + 1ull) / 2 * 2;
     const bool data = std::memcmp(&f[at], "data", 4) == 0, first = std::memcmp(&f[at], "fmt ", 4) == 0 && !format++;
     if (data || first) view.insert(view.end(), f.data() + at, f.data() + std::min(f.size(), at + span));
     if (data) break;
