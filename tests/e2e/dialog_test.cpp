@@ -28,14 +28,19 @@ std::string Ansi(const std::wstring& text) {
   return out;
 }
 
-// Whether a file opens for writing, or a new file can be made in a folder (gone again at once).
+// Whether a file opens for writing, or a new file can be made in a folder and
+// removed again. A lock that lands between the probe's making and its removal
+// leaves the probe behind: the folder is locked then, and the next probe
+// removes it first once the folder is free.
 bool Writable(const std::wstring& path, bool folder) {
-  HANDLE h = folder ? ::CreateFileW((path + L"\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr)
-                    : ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::wstring probe = path + L"\\probe";
+  if (folder) ::DeleteFileW(probe.c_str());
+  HANDLE h =
+      folder ? ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+             : ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   ::CloseHandle(h);
-  return true;
+  return !folder || !PathExists(probe);
 }
 
 // A file or folder that cannot be written while this lives. Running as root,
