@@ -17,17 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The run's visible windows other than its message boxes.
-std::vector<HWND> BallWindows(const SaverProcess& run) {
-  std::vector<HWND> balls;
-  for (HWND hwnd : run.Windows()) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(hwnd, cls, 16);
-    if (::IsWindowVisible(hwnd) && std::wstring(cls) != L"#32770") balls.push_back(hwnd);
-  }
-  return balls;
-}
-
 struct BigCase {
   std::uint32_t Width, Height;
   bool Refused;

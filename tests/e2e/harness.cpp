@@ -293,6 +293,16 @@ std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId) {
   return boxes;
 }
 
+std::vector<HWND> BallWindows(const SaverProcess& run) {
+  std::vector<HWND> balls;
+  for (HWND hwnd : run.Windows()) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (::IsWindowVisible(hwnd) && std::wstring(cls) != L"#32770") balls.push_back(hwnd);
+  }
+  return balls;
+}
+
 std::optional<HostProcessStats> HostStatsOf(const std::wstring& program) {
   std::string wanted;
   for (wchar_t c : program) wanted += static_cast<char>(::towlower(c));

@@ -121,6 +121,8 @@ struct MessageBoxInfo {
   std::wstring Text;
 };
 std::vector<MessageBoxInfo> MessageBoxesOf(DWORD processId);
+// A run's visible windows other than its message boxes: its balls.
+std::vector<HWND> BallWindows(const SaverProcess& run);
 void AnswerOk(HWND box);
 
 // What the host kernel knows of a program running under Wine, read through

@@ -116,16 +116,6 @@ std::string MsAdpcm(std::uint32_t samplesPerBlock) {
 std::string Only;
 bool Chosen(const char* name) { return std::string(name).find(Only) != std::string::npos; }
 
-std::vector<HWND> BallWindows(const SaverProcess& run) {
-  std::vector<HWND> balls;
-  for (HWND hwnd : run.Windows()) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(hwnd, cls, 16);
-    if (::IsWindowVisible(hwnd) && std::wstring(cls) != L"#32770") balls.push_back(hwnd);
-  }
-  return balls;
-}
-
 // Watches one started run: to its outcome (or until escapeAtMs, when given), three seconds more, then Escape.
 void Watch(const char* name, SaverProcess& run, const std::wstring& program, Clock::time_point begin, int escapeAtMs) {
   const auto ms = [&] { return std::chrono::duration<double, std::milli>(Clock::now() - begin).count(); };
