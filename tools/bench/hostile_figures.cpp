@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <set>
 #include <thread>
@@ -44,7 +43,10 @@ std::string GifFrame(std::uint32_t width, std::uint32_t height, int padding) {
     left -= take;
     if (take < run) break;
     if (++next > (1u << size) && size < 12) ++size;
-    if (next == 4000) put(4), size = 3, next = 6, run = 0;
+    if (next == 4000) {  // a clear code, well before the table's 4,096 entries
+      put(4);
+      size = 3, next = 6, run = 0;
+    }
   }
   put(5);
   if (held) data += static_cast<char>(bits & 0xFF);
@@ -259,6 +261,7 @@ void SettingsFigures() {
   const auto begin = Clock::now();
   OpenDialog dialog(app);
   const double opened = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+  const bool shown = dialog.Shown();
   unsigned long long peakKiB = 0;
   const auto saving = Clock::now();
   dialog.Click(Cmd_Set);
@@ -269,7 +272,7 @@ void SettingsFigures() {
       },
       60s, 10ms);
   std::printf("%-44s dialog %s after %.0f ms; saved and %s after %.0f ms more, peak %.0f MiB\n",
-              "settings: the dialog's save into 117 MB", dialog.Shown() || closed ? "shown" : "not shown", opened,
+              "settings: the dialog's save into 117 MB", shown ? "shown" : "not shown", opened,
               closed ? "closed" : "still open",
               std::chrono::duration<double, std::milli>(Clock::now() - saving).count(),
               static_cast<double>(peakKiB) / 1024.0);
@@ -278,10 +281,6 @@ void SettingsFigures() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--jpeg") {  // the progressive JPEG alone, for a look with other decoders
-    WriteBytes(std::wstring(argv[2], argv[2] + std::strlen(argv[2])), ProgressiveJpeg(6000));
-    return 0;
-  }
   if (argc == 2) Only = argv[1];
   std::printf("Wine %s\n%-44s %-34s %10s %11s %7s   %s\n", WineVersion().c_str(), "case", "outcome", "reached", "peak",
               "CPU", "Escape to the end");
