@@ -15,6 +15,7 @@
 #include "dialog_driver.h"
 #include "five_keys.h"
 #include "hostile_files.h"
+#include "large_settings.h"
 #include "settings/settings.h"
 #include "sound_harness.h"
 
@@ -232,20 +233,12 @@ void WaveFigures() {
   stage.Close();
 }
 
-// A settings file of about `bytes` of empty lines, or of short key lines, before its five keys.
-std::string LargeSettings(bool keys, std::size_t bytes) {
-  std::string file = keys ? "[Section]\r\n" : "";
-  for (std::size_t n = 0; file.size() < bytes; ++n) {
-    if (keys) file.append("k").append(std::to_string(n)).append("=1");
-    file.append("\r\n");
-  }
-  return file.append(keys ? "" : "[Section]\r\n").append(orbisette::FiveKeyLines(" 0", " 0", "", " 15", " 0"));
-}
+std::string FiveKeys() { return orbisette::FiveKeyLines(" 0", " 0", "", " 15", " 0"); }
 
 void SettingsFigures() {
   const std::pair<const char*, std::string> files[] = {
-      {"settings: 10 MB of empty lines", LargeSettings(false, 10 << 20)},
-      {"settings: 117 MB of key lines", LargeSettings(true, 117 << 20)}};
+      {"settings: 10 MB of empty lines", LargeSettings(false, 10 << 20, FiveKeys())},
+      {"settings: 117 MB of key lines", LargeSettings(true, 117 << 20, FiveKeys())}};
   for (const auto& [name, bytes] : files) {
     if (!Chosen(name)) continue;
     AppFolder app;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "../../tests/unit/memory_store.h"
+#include "large_settings.h"
 #include "settings/settings.h"
 
 namespace {
@@ -25,18 +26,10 @@ double PeakMegabytes() {
 }
 
 std::string LargeFile(const std::string& shape, std::size_t bytes) {
-  std::string file;
-  file.reserve(bytes + 256);
-  if (shape == "keys") {
-    file = "[Section]\r\n";
-    for (std::size_t n = 0; file.size() < bytes; ++n) file.append("k").append(std::to_string(n)).append("=1\r\n");
-  } else {
-    while (file.size() < bytes) file.append("\r\n");
-    file.append("[Section]\r\n");
-  }
+  std::string keys;
   for (std::string_view key : {orbisette::KeyBgmKind, orbisette::KeyMoveSpeed, orbisette::KeyRebound})
-    file.append(key).append("= 1\r\n");
-  return file;
+    keys.append(key).append("= 1\r\n");
+  return LargeSettings(shape == "keys", bytes, keys);
 }
 
 }  // namespace
